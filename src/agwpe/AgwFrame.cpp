@@ -1,0 +1,57 @@
+#include "agwpe/AgwFrame.h"
+
+namespace vireo {
+
+namespace {
+
+unsigned ByteAt(std::string_view bytes, std::size_t i) {
+    return static_cast<unsigned char>(bytes[i]);
+}
+
+unsigned Word16At(std::string_view bytes, std::size_t i) {
+    return ByteAt(bytes, i) + 256u * ByteAt(bytes, i + 1);
+}
+
+}  // namespace
+
+std::string MakeAgwRequest(char kind) {
+    std::string header(kAgwHeaderSize, '\0');
+    header[4] = kind;
+    return header;
+}
+
+void AgwFrameCutter::Append(std::string_view bytes) {
+    // Drop what was already handed out before growing, so the buffer never holds more than one
+    // incomplete frame plus the new arrival.
+    if (offset_ > 0) {
+        buffer_.erase(0, offset_);
+        offset_ = 0;
+    }
+    buffer_.append(bytes);
+}
+
+std::optional<AgwFrame> AgwFrameCutter::Next() {
+    for (;;) {
+        const std::string_view rest = std::string_view(buffer_).substr(offset_);
+        if (rest.size() < kAgwHeaderSize) return std::nullopt;
+        // Only the low 16 bits of the length count; bytes 30-31 are never read.
+        const std::size_t length = Word16At(rest, 28);
+        if (rest.size() < kAgwHeaderSize + length) return std::nullopt;
+        offset_ += kAgwHeaderSize + length;
+        if (length == 0) continue;
+        return AgwFrame{rest[4], std::string(rest.substr(kAgwHeaderSize, length))};
+    }
+}
+
+void AgwFrameCutter::Clear() {
+    buffer_.clear();
+    offset_ = 0;
+}
+
+std::optional<std::string> AgwVersionCaption(std::string_view data) {
+    if (data.size() < 6) return std::nullopt;
+    return "Connesso ad AGWPE v" + std::to_string(Word16At(data, 0)) + "." +
+           std::to_string(Word16At(data, 4));
+}
+
+}  // namespace vireo

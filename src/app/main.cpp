@@ -1,0 +1,27 @@
+// Vireo Decoder: watches moving APRS stations heard by an AGWPE-compatible TNC.
+#include <QApplication>
+
+#include "app/ShutdownSignals.h"
+#include "app/VireoApp.h"
+#include "ui/MainWindow.h"
+#include "ui/QtMessageBoxes.h"
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    vireo::QtMessageBoxes boxes;
+    vireo::VireoApp app(QCoreApplication::applicationDirPath(), boxes);
+    vireo::MainWindow window(app);
+    boxes.SetParent(&window);
+
+    // A stop request from the service manager or the terminal closes the window, which runs the
+    // shut-down sequence, then leaves every event loop, open message boxes included.
+    vireo::ShutdownSignals stopRequests;
+    QObject::connect(&stopRequests, &vireo::ShutdownSignals::Requested, &window, [&window] {
+        window.close();
+        QCoreApplication::exit(0);
+    });
+
+    app.Startup();
+    window.show();
+    return application.exec();
+}

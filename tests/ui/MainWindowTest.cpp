@@ -1,0 +1,69 @@
+#include "ui/MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+
+#include "../TestSupport.h"
+#include "app/VireoApp.h"
+
+namespace vireo {
+namespace {
+
+using test::FakeTnc;
+using test::WaitFor;
+
+TEST(MainWindow, MirrorsTheModelAndForwardsCommands) {
+    QTemporaryDir folder;
+    FakeTnc tnc;
+    SettingsRecord record = DefaultSettings("icons");
+    record.AgwAddress = "127.0.0.1";
+    record.AgwPort = std::to_string(tnc.port());
+    record.AutoConnect = false;
+    const QString ini = QDir(folder.path()).filePath("Vireo_Decoder.ini");
+    ASSERT_TRUE(SaveSettingsFile(ini.toStdString(), record));
+
+    test::ScriptedBoxes boxes;
+    VireoApp app(folder.path(), boxes);
+    MainWindow window(app);
+    app.Startup();
+    window.show();
+
+    EXPECT_EQ(window.windowTitle(), "Vireo Earth Decoder for mobile APRS stations by Tamberlo");
+    EXPECT_EQ(window.nmuConnect()->text(), "&Connect AGWPE");
+    EXPECT_FALSE(window.mnuAutoConnect()->isChecked());
+    EXPECT_EQ(window.List2()->toolTip(), "Agw Packet Engine Monitor Window");
+
+    window.mnuAutoConnect()->trigger();
+    EXPECT_TRUE(app.Model().mnuAutoConnect);
+    EXPECT_TRUE(window.mnuAutoConnect()->isChecked());
+
+    window.nmuConnect()->trigger();
+    EXPECT_EQ(window.nmuConnect()->text(), "&Disconnect AGWPE");
+    ASSERT_TRUE(WaitFor([&] { return tnc.received.size() >= 72; }));
+    // A Latin-1 byte in the monitor text shows as its character.
+    tnc.Send(FakeTnc::Frame('U', " 1:Fm N0CALL To APRS <UI>\r>Caf\xe9\r"));
+    ASSERT_TRUE(WaitFor([&] { return window.List2()->count() == 2; }));
+    EXPECT_EQ(window.List2()->item(1)->text(), QString::fromUtf8(">Caf\u00e9"));
+
+    // The information panel uncovers the monitor by moving the station list right.
+    EXPECT_EQ(window.frmDataSent()->x(), 0);
+    window.mnuDebug()->trigger();
+    EXPECT_TRUE(window.mnuDebug()->isChecked());
+    EXPECT_GT(window.frmDataSent()->x(), window.List2()->x() + window.List2()->width() - 20);
+
+    // Closing the window runs the shut-down: the settings are saved with the new check mark.
+    QFile::remove(ini);
+    window.close();
+    const auto saved = LoadSettingsFile(ini.toStdString(), "icons");
+    EXPECT_EQ(saved.origin, SettingsOrigin::File);
+    EXPECT_TRUE(saved.record.AutoConnect);
+    EXPECT_EQ(app.Winsock1().state(), AgwLink::State::Closed);
+}
+
+}  // namespace
+}  // namespace vireo
