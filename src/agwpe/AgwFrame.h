@@ -27,7 +27,7 @@ struct AgwFrame {
 std::string MakeAgwRequest(char kind);
 
 class AgwFrameCutter {
-public:
+  public:
     void Append(std::string_view bytes);
 
     // The next complete frame with data, or nothing until more bytes arrive.
@@ -38,7 +38,7 @@ public:
 
     void Clear();
 
-private:
+  private:
     std::string buffer_;
     std::size_t offset_ = 0;  // start of the first header not yet handled
 };

@@ -18,7 +18,7 @@ namespace vireo {
 class AgwLink : public QObject {
     Q_OBJECT
 
-public:
+  public:
     enum class State { Closed, Connecting, Connected, ClosedByPeer };
 
     explicit AgwLink(QObject* parent = nullptr);
@@ -33,12 +33,12 @@ public:
     // Writes the 36-byte request of `kind` to the connection.
     void SendAgwFrame(char kind);
 
-signals:
+  signals:
     void Connected();
     void FrameReceived(const vireo::AgwFrame& frame);
     void Failed(const QString& description);
 
-private:
+  private:
     void OnConnected();
     void OnReadyRead();
     void OnError(QAbstractSocket::SocketError error);

@@ -12,7 +12,8 @@
 
 namespace vireo {
 
-inline constexpr const char* kMainCaption = "Vireo Earth Decoder for mobile APRS stations by Tamberlo";
+inline constexpr const char* kMainCaption =
+    "Vireo Earth Decoder for mobile APRS stations by Tamberlo";
 inline constexpr const char* kConnectCaption = "&Connect AGWPE";
 inline constexpr const char* kDisconnectCaption = "&Disconnect AGWPE";
 inline constexpr const char* kAgwClosedText = "Connessione ad AGWPE chiusa";

@@ -11,7 +11,7 @@ enum class MessageButtons { Ok, OkCancel, YesNo };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
 
     // Shows the box and returns the button pressed once it is dismissed.

@@ -12,14 +12,14 @@ namespace vireo {
 class ShutdownSignals : public QObject {
     Q_OBJECT
 
-public:
+  public:
     explicit ShutdownSignals(QObject* parent = nullptr);
     ~ShutdownSignals() override;
 
-signals:
+  signals:
     void Requested();
 
-private:
+  private:
     QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -17,7 +17,9 @@ constexpr const char* kAgwErrorTitle = "Vireo Decoder - Errore collegamento con 
 constexpr const char* kSettingsFileName = "Vireo_Decoder.ini";
 constexpr const char* kDefaultStyleFile = "Vireo_Decoder.xml";
 
-std::string ToBytes(const QString& text) { return text.toLatin1().toStdString(); }
+std::string ToBytes(const QString& text) {
+    return text.toLatin1().toStdString();
+}
 
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
@@ -55,7 +57,9 @@ VireoApp::VireoApp(QString appFolder, MessageBoxes& boxes, Clock clock, QObject*
     connect(&link_, &AgwLink::Failed, this, &VireoApp::OnAgwFailed);
 }
 
-QString VireoApp::SettingsPath() const { return QDir(appFolder_).filePath(kSettingsFileName); }
+QString VireoApp::SettingsPath() const {
+    return QDir(appFolder_).filePath(kSettingsFileName);
+}
 
 void VireoApp::Startup() {
     tmrAGW_.start();
@@ -74,7 +78,8 @@ void VireoApp::Startup() {
     if (model_.mnuAutoConnect) nmuConnect_Click();
 
     if (model_.StyleFile.empty()) model_.StyleFile = kDefaultStyleFile;
-    if (model_.IconsFolder.empty()) model_.IconsFolder = ToBytes(QDir::toNativeSeparators(appFolder_));
+    if (model_.IconsFolder.empty())
+        model_.IconsFolder = ToBytes(QDir::toNativeSeparators(appFolder_));
 }
 
 void VireoApp::ApplySettingsRecord(const SettingsRecord& r) {
@@ -204,7 +209,9 @@ void VireoApp::mnuDebug_Click() {
     emit ModelChanged();
 }
 
-void VireoApp::SetWindowGeometry(const WindowGeometry& geometry) { model_.geometry = geometry; }
+void VireoApp::SetWindowGeometry(const WindowGeometry& geometry) {
+    model_.geometry = geometry;
+}
 
 void VireoApp::OnAgwFailed(const QString& description) {
     // Suppress errors that arrive while the box of an earlier one is still open.

@@ -24,7 +24,7 @@ namespace vireo {
 class VireoApp : public QObject {
     Q_OBJECT
 
-public:
+  public:
     using Clock = std::function<QDateTime()>;
 
     // `appFolder` holds the program's files (the settings file and all others).
@@ -50,12 +50,12 @@ public:
     // The window reports its position and size (twips) whenever they change.
     void SetWindowGeometry(const WindowGeometry& geometry);
 
-signals:
+  signals:
     void ModelChanged();
     // A monitored frame ("U" or "T") has been split into the monitor lines and dispatched.
     void MonitorFrameHandled();
 
-private:
+  private:
     void ApplySettingsRecord(const SettingsRecord& record);
     SettingsRecord RecordFromModel() const;
     void ShowCompactLayout();

@@ -11,7 +11,9 @@ char SymbolCodeAt(std::string_view info, std::size_t at) {
     return at < info.size() ? info[at] : '\0';
 }
 
-DecodeResult KeptPacket(std::string_view header) { return DecodeResult{CallFromHeader(header), {}}; }
+DecodeResult KeptPacket(std::string_view header) {
+    return DecodeResult{CallFromHeader(header), {}};
+}
 
 }  // namespace
 

@@ -10,7 +10,9 @@ bool IsSymbolTableId(char c) {
     return c == '/' || c == '\\' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'j');
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The decoder for a position whose symbol table identifier or first latitude digit stands at
 // `at` in `info`; the decoder gets the field from there on.
@@ -18,7 +20,8 @@ std::optional<DecoderCall> PositionCall(const std::string& header, const std::st
                                         std::size_t at) {
     if (info.size() <= at) return std::nullopt;
     const char c = info[at];
-    if (IsSymbolTableId(c)) return DecoderCall{PositionDecoder::Compressed, header, info.substr(at)};
+    if (IsSymbolTableId(c))
+        return DecoderCall{PositionDecoder::Compressed, header, info.substr(at)};
     if (IsDigit(c)) return DecoderCall{PositionDecoder::Uncompressed, header, info.substr(at)};
     return std::nullopt;
 }

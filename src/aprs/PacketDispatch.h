@@ -28,8 +28,8 @@ struct DecoderCall {
 };
 
 struct PacketDispatch {
-    bool lightLamp = false;            // the frame split into exactly two lines
-    std::optional<DecoderCall> call;   // nothing when the packet is not a handled type
+    bool lightLamp = false;           // the frame split into exactly two lines
+    std::optional<DecoderCall> call;  // nothing when the packet is not a handled type
 };
 
 PacketDispatch DispatchPacket(const std::vector<std::string>& monitorLines);

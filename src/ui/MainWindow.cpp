@@ -18,7 +18,9 @@ constexpr const char* kColumnTitles =
     "     Data      Ora         Call              Latitud.    Longit.     Dir/Vel  Cod";
 constexpr float kStationFrameShiftedLeft = 5470;  // twips, with the information panel shown
 
-QString Shown(const std::string& bytes) { return QString::fromLatin1(bytes); }
+QString Shown(const std::string& bytes) {
+    return QString::fromLatin1(bytes);
+}
 
 }  // namespace
 
@@ -101,7 +103,8 @@ void MainWindow::Refresh() {
     List2_->addItems(lines);
 
     QPalette lamp = Shape1_->palette();
-    lamp.setColor(QPalette::Window, m.Shape1Lit ? QColor(0, 255, 0) : palette().color(QPalette::Window));
+    lamp.setColor(QPalette::Window,
+                  m.Shape1Lit ? QColor(0, 255, 0) : palette().color(QPalette::Window));
     Shape1_->setPalette(lamp);
 
     if (!(m.geometry == shownGeometry_)) {

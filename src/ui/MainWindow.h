@@ -19,7 +19,7 @@ class VireoApp;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     explicit MainWindow(VireoApp& app, QWidget* parent = nullptr);
 
     // Shows the model: captions, check marks, texts, lamp and layout.
@@ -34,12 +34,12 @@ public:
     QFrame* Shape1() const { return Shape1_; }
     QFrame* frmDataSent() const { return frmDataSent_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     int ToPixels(float twips) const;
     float ToTwips(int pixels) const;
     void ReportGeometry();

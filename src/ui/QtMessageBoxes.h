@@ -9,13 +9,13 @@
 namespace vireo {
 
 class QtMessageBoxes : public MessageBoxes {
-public:
+  public:
     void SetParent(QWidget* parent) { parent_ = parent; }
 
     MessageAnswer Show(MessageIcon icon, const std::string& title, const std::string& text,
                        MessageButtons buttons) override;
 
-private:
+  private:
     QPointer<QWidget> parent_;
 };
 

@@ -16,7 +16,7 @@ using test::WaitFor;
 const QDateTime kNow(QDate(2026, 5, 17), QTime(14, 3, 9));
 
 class VireoAppTest : public ::testing::Test {
-protected:
+  protected:
     // A settings file in the temporary application folder, pointing at the fake TNC.
     void WriteSettings(const std::function<void(SettingsRecord&)>& edit = {}) {
         SettingsRecord record = DefaultSettings("icons");
@@ -48,8 +48,8 @@ protected:
 };
 
 TEST_F(VireoAppTest, FirstStartWritesDefaultsAndShowsThem) {
-    SettingsRecord expected = DefaultSettings(
-        QDir::toNativeSeparators(folder.path() + "/Icons").toStdString());
+    SettingsRecord expected =
+        DefaultSettings(QDir::toNativeSeparators(folder.path() + "/Icons").toStdString());
     expected.AutoConnect = false;  // keep the test off port 8000
     ASSERT_TRUE(SaveSettingsFile(SettingsFile(), expected));
     QFile::remove(QString::fromStdString(SettingsFile()));
