@@ -44,7 +44,7 @@ struct ShownBox {
 // Answers boxes with the scripted buttons in order (Ok when the script is exhausted) and records
 // what was shown.
 class ScriptedBoxes : public MessageBoxes {
-public:
+  public:
     std::vector<ShownBox> shown;
     std::deque<MessageAnswer> answers;
 
@@ -61,14 +61,15 @@ public:
 // A TNC stand-in: accepts connections on an ephemeral loopback port, records what the client
 // sends and sends what the test asks.
 class FakeTnc {
-public:
+  public:
     FakeTnc() {
         server.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&server, &QTcpServer::newConnection, [this] {
             while (QTcpSocket* s = server.nextPendingConnection()) {
                 ++connections;
                 client = s;
-                QObject::connect(s, &QTcpSocket::readyRead, [this, s] { received += s->readAll(); });
+                QObject::connect(s, &QTcpSocket::readyRead,
+                                 [this, s] { received += s->readAll(); });
             }
         });
     }

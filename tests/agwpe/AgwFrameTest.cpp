@@ -114,7 +114,8 @@ TEST(AgwFrameCutter, LargestFrameAndRandomBytesNeverReadOutside) {
 
 TEST(AgwVersionCaption, MajorAndMinorInPlainDecimal) {
     EXPECT_EQ(AgwVersionCaption(std::string("\x01\0\0\0\x17\0\0\0", 8)), "Connesso ad AGWPE v1.23");
-    EXPECT_EQ(AgwVersionCaption(std::string("\x01\x02\0\0\0\0\0\0", 8)), "Connesso ad AGWPE v513.0");
+    EXPECT_EQ(AgwVersionCaption(std::string("\x01\x02\0\0\0\0\0\0", 8)),
+              "Connesso ad AGWPE v513.0");
     EXPECT_EQ(AgwVersionCaption(std::string("\xd5\x07\0\0\x7f\0\0\0", 8)),
               "Connesso ad AGWPE v2005.127");
     EXPECT_FALSE(AgwVersionCaption(std::string("\x01\0\0\0\x17", 5)));

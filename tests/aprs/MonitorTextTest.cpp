@@ -10,7 +10,8 @@ using Lines = std::vector<std::string>;
 TEST(SplitMonitorText, KeepsTheLastTwoNonEmptyLinesOfEveryTncDialect) {
     const std::string header = " 1:Fm N0CALL-9 To APRS <UI pid=F0 Len=5 PF=0 >[12:34:56]";
     // AGWPE ends with CR CR NUL, the other TNCs with CR NUL; both give the same two lines.
-    EXPECT_EQ(SplitMonitorText(header + "\rabc\r\r" + std::string(1, '\0')), (Lines{header, "abc"}));
+    EXPECT_EQ(SplitMonitorText(header + "\rabc\r\r" + std::string(1, '\0')),
+              (Lines{header, "abc"}));
     EXPECT_EQ(SplitMonitorText(header + "\rabc\r" + std::string(1, '\0')), (Lines{header, "abc"}));
     EXPECT_EQ(SplitMonitorText("one\rtwo\rthree\r"), (Lines{"two", "three"}));
     EXPECT_EQ(SplitMonitorText(header + "\r"), (Lines{header}));

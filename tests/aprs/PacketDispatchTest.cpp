@@ -7,7 +7,8 @@
 namespace vireo {
 namespace {
 
-const std::string kHeader = " 1:Fm N7CALL-10 To APDW16 Via WIDE2-1 <UI pid=F0 Len=65 PF=0 >[09:38:22]";
+const std::string kHeader =
+    " 1:Fm N7CALL-10 To APDW16 Via WIDE2-1 <UI pid=F0 Len=65 PF=0 >[09:38:22]";
 const std::string kTail = " <UI pid=F0 Len=65 PF=0 >[09:38:22]";
 
 std::optional<DecoderCall> CallFor(const std::string& info) {
@@ -27,7 +28,10 @@ TEST(DispatchPacket, DataTypePicksTheDecoderAndTheTextItGets) {
     EXPECT_EQ(CallFor("/092345z/5L!!<*e7>7P[")->decoder, D::Compressed);
     EXPECT_EQ(CallFor("`(_fn<O>/\"7d}"), (DecoderCall{D::MicE, kHeader, "`(_fn<O>/\"7d}"}));
     EXPECT_EQ(CallFor("'fX@lO3k/]")->decoder, D::MicE);
-    EXPECT_EQ(CallFor("\x1c" "2345678X")->decoder, D::MicE);
+    EXPECT_EQ(CallFor("\x1c"
+                      "2345678X")
+                  ->decoder,
+              D::MicE);
     EXPECT_FALSE(CallFor("`(_fn<O>"));  // Mic-E of exactly 8 characters
     EXPECT_FALSE(CallFor("abc"));
     EXPECT_FALSE(CallFor(">Status text"));
