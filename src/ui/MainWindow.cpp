@@ -126,7 +126,15 @@ void MainWindow::PlaceStationFrame() {
 
 void MainWindow::ReportGeometry() {
     if (applyingGeometry_) return;
-    shownGeometry_ = {ToTwips(x()), ToTwips(y()), ToTwips(width()), ToTwips(height())};
+    // Each edge still where the model put it keeps the model's twips: converting its pixels back
+    // would move the saved geometry by a rounding step at every run.
+    auto keep = [this](float& twips, int pixels) {
+        if (ToPixels(twips) != pixels) twips = ToTwips(pixels);
+    };
+    keep(shownGeometry_.left, x());
+    keep(shownGeometry_.top, y());
+    keep(shownGeometry_.width, width());
+    keep(shownGeometry_.height, height());
     app_.SetWindowGeometry(shownGeometry_);
 }
 

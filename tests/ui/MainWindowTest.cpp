@@ -56,6 +56,13 @@ TEST(MainWindow, MirrorsTheModelAndForwardsCommands) {
     EXPECT_TRUE(window.mnuDebug()->isChecked());
     EXPECT_GT(window.frmDataSent()->x(), window.List2()->x() + window.List2()->width() - 20);
 
+    // Showing the window does not round the geometry the settings gave; a move by the user does.
+    test::RunEvents(50);
+    EXPECT_EQ(app.Model().geometry, (WindowGeometry{0, 0, 11050, 2650}));
+    window.move(window.x() + 10, window.y());
+    EXPECT_GT(app.Model().geometry.left, 0);
+    EXPECT_EQ(app.Model().geometry.width, 11050);
+
     // Closing the window runs the shut-down: the settings are saved with the new check mark.
     QFile::remove(ini);
     window.close();
