@@ -109,75 +109,19 @@ std::vector<Field> SplitFields(std::string_view text, std::size_t wanted) {
     return fields;
 }
 
-// A decimal number ("-12", "1234.5", ".5", "1.5E+3") rounded to a whole number, halves to even,
-// exactly on the decimal digits. Nothing when it is not a number or does not fit 32 bits.
+// A decimal number ("-12", "1234.5", "1.5E+3") rounded to a whole number, halves to even.
+// Nothing when it is not a number or does not fit 32 bits.
 std::optional<std::int32_t> ParseWhole(std::string_view s) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
-
-    std::string digits;
-    std::int64_t point = 0;  // number of digits before the decimal point
-    bool anyDigit = false;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-        digits += s[i];
-        ++point;
-        anyDigit = true;
-    }
-    if (i < s.size() && s[i] == '.') {
-        for (++i; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-            digits += s[i];
-            anyDigit = true;
-        }
-    }
-    if (!anyDigit) return std::nullopt;
-
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        bool expNegative = false;
-        if (i < s.size() && (s[i] == '-' || s[i] == '+')) expNegative = s[i++] == '-';
-        if (i >= s.size()) return std::nullopt;
-        std::int64_t exponent = 0;
-        for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-            if (exponent < 100000) exponent = exponent * 10 + (s[i] - '0');
-        }
-        point += expNegative ? -exponent : exponent;
-    }
-    if (i != s.size()) return std::nullopt;
-
-    // Drop leading zeros so `point` counts significant whole digits.
-    std::size_t first = 0;
-    while (first < digits.size() && digits[first] == '0') {
-        ++first;
-        --point;
-    }
-    digits.erase(0, first);
-    if (digits.empty()) return 0;
-    if (point > 10) return std::nullopt;  // at least 10^10
-
-    std::int64_t whole = 0;
-    for (std::int64_t d = 0; d < point; ++d) {
-        const auto idx = static_cast<std::size_t>(d);
-        whole = whole * 10 + (idx < digits.size() ? digits[idx] - '0' : 0);
-    }
-    bool roundUp = false;
-    if (point >= 0 && static_cast<std::size_t>(point) < digits.size()) {
-        const auto idx = static_cast<std::size_t>(point);
-        const char next = digits[idx];
-        if (next > '5') {
-            roundUp = true;
-        } else if (next == '5') {
-            const bool moreAfterHalf = digits.find_first_not_of('0', idx + 1) != std::string::npos;
-            roundUp = moreAfterHalf || (whole % 2 != 0);
-        }
-    }
-    if (roundUp) ++whole;
-    if (negative) whole = -whole;
-    if (whole < std::numeric_limits<std::int32_t>::min() ||
-        whole > std::numeric_limits<std::int32_t>::max()) {
+    if (s.starts_with('+')) s.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    value = std::nearbyint(value);  // the default rounding mode rounds halves to even
+    if (!(value >= std::numeric_limits<std::int32_t>::min() &&
+          value <= std::numeric_limits<std::int32_t>::max())) {
         return std::nullopt;
     }
-    return static_cast<std::int32_t>(whole);
+    return static_cast<std::int32_t>(value);
 }
 
 // Reads the file as bytes, at most kMaxFileBytes of it. Nothing when it cannot be opened or read.
