@@ -74,17 +74,5 @@ TEST(AgwLink, PeerClosingMidFrameIsNoErrorAndDropsTheHalfFrame) {
     EXPECT_TRUE(probe.failures.empty());
 }
 
-TEST(AgwLink, ClosingWhileConnectingReportsNothing) {
-    FakeTnc tnc;
-    AgwLink link;
-    LinkProbe probe(link);
-    link.Connect("127.0.0.1", tnc.port());
-    link.Close();
-    test::RunEvents(100);
-    EXPECT_EQ(link.state(), AgwLink::State::Closed);
-    EXPECT_TRUE(probe.failures.empty());
-    EXPECT_EQ(probe.connected, 0);
-}
-
 }  // namespace
 }  // namespace vireo
