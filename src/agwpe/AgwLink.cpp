@@ -36,14 +36,16 @@ void AgwLink::OnConnected() {
 }
 
 void AgwLink::OnReadyRead() {
-    const QByteArray bytes = socket_.readAll();
-    cutter_.Append(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    // A receiver may close the link (or run a nested event loop that does) between two frames;
-    // frames of a closed link are not handed out.
-    while (state_ == State::Connected || state_ == State::ClosedByPeer) {
-        auto frame = cutter_.Next();
-        if (!frame) break;
-        emit FrameReceived(*frame);
+    // A receiver may close the link between two frames, or run a nested event loop during which
+    // more bytes arrive without a new readyRead: keep reading until the socket has nothing left.
+    while (IsOpen() && socket_.bytesAvailable() > 0) {
+        const QByteArray bytes = socket_.readAll();
+        cutter_.Append(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        while (IsOpen()) {
+            auto frame = cutter_.Next();
+            if (!frame) break;
+            emit FrameReceived(*frame);
+        }
     }
 }
 

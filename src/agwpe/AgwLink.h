@@ -43,6 +43,7 @@ class AgwLink : public QObject {
     void OnReadyRead();
     void OnError(QAbstractSocket::SocketError error);
     void OnDisconnected();
+    bool IsOpen() const { return state_ == State::Connected || state_ == State::ClosedByPeer; }
 
     QTcpSocket socket_;
     AgwFrameCutter cutter_;

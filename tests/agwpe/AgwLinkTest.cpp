@@ -74,5 +74,25 @@ TEST(AgwLink, PeerClosingMidFrameIsNoErrorAndDropsTheHalfFrame) {
     EXPECT_TRUE(probe.failures.empty());
 }
 
+// A receiver that opens a modal dialog runs a nested event loop; frames arriving meanwhile are
+// delivered once it returns, with no further traffic needed to wake the link.
+TEST(AgwLink, FramesArrivingDuringANestedEventLoopAreNotStranded) {
+    FakeTnc tnc;
+    AgwLink link;
+    std::vector<std::string> texts;
+    QObject::connect(&link, &AgwLink::FrameReceived, [&](const AgwFrame& frame) {
+        texts.push_back(frame.data);
+        if (texts.size() == 1) {
+            tnc.Send(FakeTnc::Frame('U', "second"));
+            test::RunEvents(200);
+        }
+    });
+    link.Connect("127.0.0.1", tnc.port());
+    ASSERT_TRUE(WaitFor([&] { return tnc.received.size() >= 72; }));
+    tnc.Send(FakeTnc::Frame('U', "first"));
+    ASSERT_TRUE(WaitFor([&] { return texts.size() == 2; }, 2000));
+    EXPECT_EQ(texts[1], "second");
+}
+
 }  // namespace
 }  // namespace vireo

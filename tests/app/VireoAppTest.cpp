@@ -175,6 +175,14 @@ TEST_F(VireoAppTest, ConnectionErrorIsShownThenTheLinkIsClosed) {
     EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
+TEST_F(VireoAppTest, EmptyHostBeforeTheFirstConnectFailsThroughTheErrorBox) {
+    WriteSettings([](SettingsRecord& r) { r.AgwAddress = ""; });
+    app.Startup();
+    ASSERT_TRUE(WaitFor([&] { return !boxes.shown.empty(); }));
+    EXPECT_EQ(boxes.shown[0].title, "Vireo Decoder - Errore collegamento con AGWPE");
+    EXPECT_EQ(app.Model().nmuConnect, "&Connect AGWPE");
+}
+
 TEST_F(VireoAppTest, PortThatIsNoNumberIsRefusedWithoutConnecting) {
     for (const char* port : {"80x0", "70000", "0", " "}) {
         WriteSettings([&](SettingsRecord& r) { r.AgwPort = port; });
