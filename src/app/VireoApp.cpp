@@ -1,6 +1,7 @@
 #include "app/VireoApp.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <charconv>
 #include <cstdio>
@@ -16,6 +17,11 @@ namespace {
 constexpr const char* kAgwErrorTitle = "Vireo Decoder - Errore collegamento con AGWPE";
 constexpr const char* kSettingsFileName = "Vireo_Decoder.ini";
 constexpr const char* kDefaultStyleFile = "Vireo_Decoder.xml";
+
+// A file or folder name as the platform's file functions take it (the system code page).
+std::string PathBytes(const QString& path) {
+    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+}
 
 std::string ToBytes(const QString& text) {
     return text.toLatin1().toStdString();
@@ -63,8 +69,8 @@ QString VireoApp::SettingsPath() const {
 
 void VireoApp::Startup() {
     tmrAGW_.start();
-    const std::string iconsFolder = ToBytes(QDir::toNativeSeparators(appFolder_ + "/Icons"));
-    const LoadedSettings loaded = LoadSettingsFile(ToBytes(SettingsPath()), iconsFolder);
+    const std::string iconsFolder = PathBytes(appFolder_ + "/Icons");
+    const LoadedSettings loaded = LoadSettingsFile(PathBytes(SettingsPath()), iconsFolder);
     if (loaded.defaultsWriteFailed) {
         boxes_.Show(MessageIcon::Exclamation, "Vireo Decoder",
                     "The settings file " + ToBytes(QDir::toNativeSeparators(SettingsPath())) +
@@ -78,8 +84,7 @@ void VireoApp::Startup() {
     if (model_.mnuAutoConnect) nmuConnect_Click();
 
     if (model_.StyleFile.empty()) model_.StyleFile = kDefaultStyleFile;
-    if (model_.IconsFolder.empty())
-        model_.IconsFolder = ToBytes(QDir::toNativeSeparators(appFolder_));
+    if (model_.IconsFolder.empty()) model_.IconsFolder = PathBytes(appFolder_);
 }
 
 void VireoApp::ApplySettingsRecord(const SettingsRecord& r) {
@@ -159,7 +164,7 @@ void VireoApp::Shutdown() {
     shutDown_ = true;
     tmrAGW_.stop();
     link_.Close();
-    if (!SaveSettingsFile(ToBytes(SettingsPath()), RecordFromModel())) {
+    if (!SaveSettingsFile(PathBytes(SettingsPath()), RecordFromModel())) {
         std::fprintf(stderr, "vireo-decoder: cannot write %s\n",
                      QDir::toNativeSeparators(SettingsPath()).toLocal8Bit().constData());
     }
