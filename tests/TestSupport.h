@@ -8,7 +8,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -41,20 +40,15 @@ struct ShownBox {
     MessageButtons buttons;
 };
 
-// Answers boxes with the scripted buttons in order (Ok when the script is exhausted) and records
-// what was shown.
+// Answers every box with Ok and records what was shown.
 class ScriptedBoxes : public MessageBoxes {
   public:
     std::vector<ShownBox> shown;
-    std::deque<MessageAnswer> answers;
 
     MessageAnswer Show(MessageIcon icon, const std::string& title, const std::string& text,
                        MessageButtons buttons) override {
         shown.push_back({icon, title, text, buttons});
-        if (answers.empty()) return MessageAnswer::Ok;
-        const MessageAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return MessageAnswer::Ok;
     }
 };
 
@@ -99,11 +93,6 @@ inline quint16 ClosedPort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
-}
-
-inline QByteArray ExpectedRequests() {
-    const std::string both = MakeAgwRequest('m') + MakeAgwRequest('R');
-    return QByteArray(both.data(), static_cast<qsizetype>(both.size()));
 }
 
 }  // namespace vireo::test

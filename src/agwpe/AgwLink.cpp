@@ -51,10 +51,8 @@ void AgwLink::OnReadyRead() {
 
 void AgwLink::OnError(QAbstractSocket::SocketError error) {
     if (state_ == State::Closed) return;
-    if (error == QAbstractSocket::RemoteHostClosedError && state_ != State::Connecting) {
-        state_ = State::ClosedByPeer;
-        return;
-    }
+    // A TNC closing an established connection is no error; OnDisconnected notes it.
+    if (error == QAbstractSocket::RemoteHostClosedError && state_ != State::Connecting) return;
     emit Failed(socket_.errorString());
 }
 

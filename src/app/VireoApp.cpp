@@ -58,7 +58,6 @@ VireoApp::VireoApp(QString appFolder, MessageBoxes& boxes, Clock clock, QObject*
     : QObject(parent), appFolder_(std::move(appFolder)), boxes_(boxes), clock_(std::move(clock)) {
     tmrAGW_.setInterval(300);
     connect(&tmrAGW_, &QTimer::timeout, this, &VireoApp::tmrAGW_Timer);
-    connect(&link_, &AgwLink::Connected, this, [this] { emit ModelChanged(); });
     connect(&link_, &AgwLink::FrameReceived, this, &VireoApp::OnAgwFrame);
     connect(&link_, &AgwLink::Failed, this, &VireoApp::OnAgwFailed);
 }

@@ -4,37 +4,40 @@
 
 namespace vireo {
 
+namespace {
+
+QMessageBox::Icon QtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
+        case MessageIcon::Exclamation:
+            break;
+    }
+    return QMessageBox::Warning;
+}
+
+QMessageBox::StandardButtons QtButtons(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MessageButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MessageButtons::Ok:
+            break;
+    }
+    return QMessageBox::Ok;
+}
+
+}  // namespace
+
 MessageAnswer QtMessageBoxes::Show(MessageIcon icon, const std::string& title,
                                    const std::string& text, MessageButtons buttons) {
-    QMessageBox::Icon qtIcon = QMessageBox::Warning;
-    switch (icon) {
-        case MessageIcon::Exclamation:
-            qtIcon = QMessageBox::Warning;
-            break;
-        case MessageIcon::Question:
-            qtIcon = QMessageBox::Question;
-            break;
-        case MessageIcon::Information:
-            qtIcon = QMessageBox::Information;
-            break;
-        case MessageIcon::Critical:
-            qtIcon = QMessageBox::Critical;
-            break;
-    }
-    QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
-    switch (buttons) {
-        case MessageButtons::Ok:
-            qtButtons = QMessageBox::Ok;
-            break;
-        case MessageButtons::OkCancel:
-            qtButtons = QMessageBox::Ok | QMessageBox::Cancel;
-            break;
-        case MessageButtons::YesNo:
-            qtButtons = QMessageBox::Yes | QMessageBox::No;
-            break;
-    }
-    QMessageBox box(qtIcon, QString::fromLatin1(title), QString::fromLatin1(text), qtButtons,
-                    parent_);
+    QMessageBox box(QtIcon(icon), QString::fromLatin1(title), QString::fromLatin1(text),
+                    QtButtons(buttons), parent_);
     switch (box.exec()) {
         case QMessageBox::Cancel:
             return MessageAnswer::Cancel;
