@@ -14,5 +14,5 @@ cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVIREO_SANITIZE=ON
-cmake --build build-sanitize -j"$jobs" --target core_tests shell_tests
+cmake --build build-sanitize -j"$jobs"
 (cd build-sanitize && ctest --output-on-failure -j"$jobs" -LE e2e)

@@ -12,7 +12,9 @@ char SymbolCodeAt(std::string_view info, std::size_t at) {
 }
 
 DecodeResult KeptPacket(std::string_view header) {
-    return DecodeResult{CallFromHeader(header), {}};
+    DecodeResult result;
+    result.statusCall = CallFromHeader(header);
+    return result;
 }
 
 }  // namespace

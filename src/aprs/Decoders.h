@@ -5,7 +5,6 @@
 // dropped before anything is shown. For a packet that is kept, `statusCall` is the 9-character
 // call for the status line of the last decoded station; `report` is the position to store.
 //
-// The position arithmetic itself comes with the decoders; until then no report is produced.
 #pragma once
 
 #include <optional>
@@ -17,9 +16,19 @@
 
 namespace vireo {
 
+// Texts of the information panel labels a decoder writes. A label left empty (nullopt) keeps
+// what it showed; an engaged empty string clears it.
+struct PanelLabels {
+    std::optional<std::string> lblLat, lblLon, lblCourse, lblSpeed, lblSpeedKmh, lblAlt, lblMsg,
+        lblComment, lblStatus;
+
+    bool operator==(const PanelLabels&) const = default;
+};
+
 struct DecodeResult {
-    std::optional<std::string> statusCall;
-    std::optional<PositionReport> report;
+    std::optional<std::string> statusCall;  // 9-character call for the status line
+    PanelLabels labels;
+    std::optional<PositionReport> report;  // the position to store
 };
 
 DecodeResult DecodeMicE(std::string_view header, std::string_view info);
