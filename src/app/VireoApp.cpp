@@ -9,6 +9,7 @@
 #include "aprs/Decoders.h"
 #include "aprs/MonitorText.h"
 #include "aprs/PacketDispatch.h"
+#include "app/SettingsApply.h"
 
 namespace vireo {
 
@@ -43,13 +44,6 @@ std::optional<quint16> ParsePort(const std::string& text) {
         return std::nullopt;
     }
     return static_cast<quint16>(value);
-}
-
-// The shortest decimal text of `value` with "." as decimal point ("6", "5.95").
-std::string DecimalText(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
 }
 
 }  // namespace
