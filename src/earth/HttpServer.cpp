@@ -138,6 +138,9 @@ void HttpServer::Answer(Connection& c, const HttpRequest& request) {
     std::string().swap(c.received);
     c.timer->start(options_.idleTimeout);
     c.socket->write(answer.data(), static_cast<qint64>(answer.size()));
+    // Hand the answer to the system now: a client that has already shut its sending side would
+    // otherwise be seen as gone, and the answer dropped, before the socket's next write turn.
+    c.socket->flush();
 
     // The handler starts or stops following, which may rebuild the document or show a box: let
     // it run from the event loop, not from inside this socket's signal.

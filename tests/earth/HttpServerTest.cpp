@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+
 #include <QTcpSocket>
 #include <QUrl>
 #include <memory>
@@ -83,6 +85,20 @@ TEST(HttpServer, DocumentInsideTheWindowAndNoContentOutside) {
     EXPECT_EQ(answer, DocumentAnswer(f.handler.document));
     EXPECT_NE(answer.find("Content-Length: 17\r\n"), std::string::npos);
     EXPECT_TRUE(f.AllFree());
+}
+
+TEST(HttpServer, ClientThatShutsItsSendingSideStillGetsTheAnswer) {
+    Fixture f;
+    f.handler.window = true;
+    for (int i = 0; i < 20; ++i) {
+        Client client(f.port());
+        ASSERT_TRUE(client.socket.waitForConnected(5000));
+        client.Send("GET / HTTP/1.0\r\n\r\n");
+        ASSERT_TRUE(client.socket.waitForBytesWritten(5000));
+        ::shutdown(static_cast<int>(client.socket.socketDescriptor()), SHUT_WR);
+        ASSERT_TRUE(client.WaitClosed());
+        EXPECT_EQ(client.Answer(), DocumentAnswer(f.handler.document));
+    }
 }
 
 TEST(HttpServer, TenPollsInOneWindowAllGetTheDocument) {
