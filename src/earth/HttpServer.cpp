@@ -8,6 +8,11 @@
 #include <random>
 
 namespace vireo {
+namespace {
+
+constexpr std::chrono::milliseconds kAcceptRetry{500};
+
+}  // namespace
 
 struct HttpServer::Connection {
     int slot = 0;
@@ -27,8 +32,13 @@ HttpServer::HttpServer(HttpHandler& handler, HttpServerOptions options, QObject*
             return std::uniform_real_distribution<double>(0.0, 1.0)(*generator);
         };
     }
-    // A failed accept (for example out of file descriptors) is passing: the listener stays open.
     connect(&listener_, &QTcpServer::newConnection, this, &HttpServer::OnNewConnection);
+    // A failed accept (for example out of file descriptors) makes the listener pause; the
+    // shortage is mostly passing (idle connections time out), so try again a little later
+    // instead of serving nothing for the rest of the run.
+    connect(&listener_, &QTcpServer::acceptError, this, [this] {
+        QTimer::singleShot(kAcceptRetry, this, [this] { listener_.resumeAccepting(); });
+    });
 }
 
 HttpServer::~HttpServer() {

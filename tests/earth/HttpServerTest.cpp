@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <QTcpSocket>
 #include <QUrl>
@@ -279,6 +281,30 @@ TEST(HttpServer, AboveTheLimitTheOldestWaitingConnectionIsClosed) {
     clients.back()->Send("GET / HTTP/1.0\r\n\r\n");
     ASSERT_TRUE(clients.back()->WaitClosed());
     EXPECT_EQ(clients.back()->Answer(), NoContentAnswer());
+}
+
+TEST(HttpServer, KeepsAcceptingAfterRunningOutOfFileDescriptors) {
+    Fixture f;
+    Client client(f.port());
+    ASSERT_TRUE(client.socket.waitForConnected(5000));
+    client.Send("GET / HTTP/1.0\r\n\r\n");
+    ASSERT_TRUE(client.socket.waitForBytesWritten(5000));
+
+    // Let the server try to accept with no descriptor left, then give them back.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = dup(0);
+    ASSERT_GE(lowestFree, 0);
+    close(lowestFree);
+    rlimit scarce = saved;
+    scarce.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &scarce), 0);
+    test::RunEvents(100);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_EQ(f.server.OpenConnections(), 0);
+
+    ASSERT_TRUE(client.WaitClosed());
+    EXPECT_EQ(client.Answer(), NoContentAnswer());
 }
 
 TEST(HttpServer, ServerUrlReachesTheListener) {
