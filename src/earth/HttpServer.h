@@ -1,0 +1,103 @@
+// The built-in HTTP/1.0 server that Google Earth polls. One request per connection: the server
+// waits for the request line, writes the whole answer at once and closes the connection when the
+// answer has been written. What the answers say comes from HttpProtocol; what the program does
+// with a request comes from the HttpHandler.
+//
+// Connections live in numbered slots (HttpSlots): a new connection takes the lowest free slot and
+// a finished one frees it, the topmost slot being unloaded by the random rule. A connection that
+// sends no complete request line in time (HttpServerOptions) is closed without an answer; when
+// more than `maxOpen` connections are open the oldest one still waiting for its request is closed.
+//
+// Everything runs on the thread of the Qt event loop that owns the server; no handler call is
+// made from a nested event loop, and the server never runs one itself.
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "earth/HttpProtocol.h"
+
+class QTcpSocket;
+class QTimer;
+
+namespace vireo {
+
+// What the program does with the requests. Called on the server's thread, after the answer has
+// been handed to the connection.
+class HttpHandler {
+  public:
+    virtual ~HttpHandler() = default;
+    // Whether a document request is answered with the document (else 204 No Content).
+    virtual bool SendWindowOpen() = 0;
+    // The current KML document, UTF-8 encoded. Copied at once; the view need not outlive the call.
+    virtual std::string_view Document() = 0;
+    // A track request with a call of 1 to 9 letters, digits or "-", as sent (not blank-padded).
+    virtual void Track(std::string call) = 0;
+    // An untrack request; `call` is only the text the link carried.
+    virtual void Untrack(std::string call) = 0;
+};
+
+struct HttpServerOptions {
+    // A connection that completes no request line within this time is closed; so is one whose
+    // answer makes no progress for this long.
+    std::chrono::milliseconds idleTimeout{10000};
+    // Once the first bytes of a request arrived, the rest of its line must follow within this.
+    std::chrono::milliseconds requestTimeout{5000};
+    // Above this many open connections the oldest one still waiting for its request is closed.
+    int maxOpen = 64;
+    // The random numbers in [0, 1) for the slot unloading rule; empty: a clock-seeded generator.
+    std::function<double()> random;
+};
+
+class HttpServer : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit HttpServer(HttpHandler& handler, HttpServerOptions options = {},
+                        QObject* parent = nullptr);
+    ~HttpServer() override;
+
+    // Starts listening; false when the address or port cannot be bound. Port 0 takes a free port.
+    bool Listen(const QHostAddress& address, quint16 port);
+    bool IsListening() const { return listener_.isListening(); }
+    quint16 Port() const { return listener_.serverPort(); }
+    // "http://" + host + ":" + port, with no trailing "/". The host is the bound address, or
+    // 127.0.0.1 (::1 for an IPv6-only wildcard) when the server listens on all addresses: a client
+    // on this machine reaches the listener there without a name lookup. Empty when not listening.
+    QString ServerUrl() const;
+
+    const HttpSlots& Slots() const { return slots_; }
+    int OpenConnections() const { return static_cast<int>(connections_.size()); }
+
+  signals:
+    // A connection was closed and its slot given back.
+    void ConnectionFinished(int slot);
+
+  private:
+    struct Connection;
+
+    void OnNewConnection();
+    void OnReadyRead(Connection& c);
+    void OnBytesWritten(Connection& c, qint64 bytes);
+    void Answer(Connection& c, const HttpRequest& request);
+    void CloseOldestWaiting();
+    // Closes the connection (abort) and gives its slot back. `c` is gone afterwards.
+    void Finish(Connection& c);
+
+    HttpHandler& handler_;
+    HttpServerOptions options_;
+    QTcpServer listener_;
+    HttpSlots slots_;
+    std::map<int, std::unique_ptr<Connection>> connections_;  // by slot
+    quint64 accepted_ = 0;
+};
+
+}  // namespace vireo

@@ -1,0 +1,158 @@
+#include "earth/HttpProtocol.h"
+
+#include <gtest/gtest.h>
+
+namespace vireo {
+namespace {
+
+using Kind = HttpRequestKind;
+
+Kind KindOf(std::string_view received) {
+    return ClassifyHttpRequest(received).kind;
+}
+
+TEST(HttpRequest, WaitsForTheWholeRequestLine) {
+    const std::string request = "GET /track/N0CALL-9 HTTP/1.1\r\nHost: x\r\n\r\n";
+    // Every cut before the CR LF is still undecided, whatever it looks like so far.
+    for (std::size_t cut = 0; cut < request.find("\r\n") + 2; ++cut) {
+        EXPECT_EQ(KindOf(request.substr(0, cut)), Kind::Incomplete) << cut;
+    }
+    EXPECT_EQ(KindOf("GET / HTTP/1.1\n"), Kind::Incomplete);
+    const HttpRequest whole = ClassifyHttpRequest(request.substr(0, request.find("\r\n") + 2));
+    EXPECT_EQ(whole.kind, Kind::Track);
+    EXPECT_EQ(whole.call, "N0CALL-9");
+}
+
+TEST(HttpRequest, DocumentOnlyForTheRootPathInUpperCase) {
+    EXPECT_EQ(KindOf("GET / HTTP/1.1\r\nHost: localhost:8008\r\nAccept: */*\r\n\r\n"),
+              Kind::Document);
+    EXPECT_EQ(KindOf("GET / \r\n"), Kind::Document);
+    EXPECT_EQ(KindOf("GET /index.html HTTP/1.1\r\n\r\n"), Kind::NotImplemented);
+    EXPECT_EQ(KindOf("GET /?x HTTP/1.0\r\n\r\n"), Kind::NotImplemented);
+    EXPECT_EQ(KindOf("get / HTTP/1.0\r\n\r\n"), Kind::NotImplemented);
+    EXPECT_EQ(KindOf("GET /\r\n"), Kind::NotImplemented);
+    EXPECT_EQ(KindOf("POST / HTTP/1.0\r\n\r\n"), Kind::NotImplemented);
+    EXPECT_EQ(KindOf("\r\nGET / HTTP/1.0\r\n"), Kind::NotImplemented);
+    // Only the request line decides, not what the headers say.
+    EXPECT_EQ(KindOf("GET /x HTTP/1.0\r\nX: GET / HTTP/1.0\r\n\r\n"), Kind::NotImplemented);
+}
+
+TEST(HttpRequest, TrackAcceptsOnlyAPlainCallFollowedByHttp) {
+    for (const char* call : {"N0CALL-9", "A", "ABCDEFGHI", "iz1abc-15", "0-0"}) {
+        const HttpRequest r =
+            ClassifyHttpRequest(std::string("GET /track/") + call + " HTTP/1.1\r\n");
+        EXPECT_EQ(r.kind, Kind::Track) << call;
+        EXPECT_EQ(r.call, call);
+    }
+    for (const char* line : {
+             "GET /track/ HTTP/1.1",                // empty
+             "GET /track/ABCDEFGHIJ HTTP/1.1",      // ten characters
+             "GET /track/N0CALL-9",                 // no " HTTP"
+             "GET /track/N0CALL-9 HTTX/1.1",        //
+             "GET /track/<b>x</b> HTTP/1.1",        // markup
+             "GET /track/N0%20CALL HTTP/1.1",       // escapes are not decoded
+             "GET /track/N0CALL\x01 HTTP/1.1",      // control character
+             "GET /track/N0CALL\xC3\xA9 HTTP/1.1",  // not ASCII
+             "GET /track/N0CALL/x HTTP/1.1",
+         }) {
+        const HttpRequest r = ClassifyHttpRequest(std::string(line) + "\r\n");
+        EXPECT_EQ(r.kind, Kind::NotImplemented) << line;
+        EXPECT_TRUE(r.call.empty());
+    }
+    // " HTTP" in the next line does not complete a track line.
+    EXPECT_EQ(KindOf("GET /track/N0CALL\r\nX: HTTP\r\n"), Kind::NotImplemented);
+}
+
+TEST(HttpRequest, UntrackEchoesAnyCallButNeedsHttp) {
+    HttpRequest r = ClassifyHttpRequest("GET /untrack/ANYTHING HTTP/1.1\r\nHost: h\r\n\r\n");
+    EXPECT_EQ(r.kind, Kind::Untrack);
+    EXPECT_EQ(r.call, "ANYTHING");
+    r = ClassifyHttpRequest("GET /untrack/<script>x</script> HTTP/1.0\r\n");
+    EXPECT_EQ(r.kind, Kind::Untrack);
+    EXPECT_EQ(r.call, "<script>x</script>");
+    r = ClassifyHttpRequest("GET /untrack/ HTTP/1.0\r\n");
+    EXPECT_EQ(r.kind, Kind::Untrack);
+    EXPECT_EQ(r.call, "");
+    EXPECT_EQ(KindOf("GET /untrack/N0CALL\r\n"), Kind::NotImplemented);
+    EXPECT_EQ(KindOf("GET /untrack/N0CALL\r\nX: HTTP\r\n"), Kind::NotImplemented);
+}
+
+constexpr const char* kServer = "Server: Vireo Server v0.2 by Tamberlo\r\n";
+
+TEST(HttpAnswer, HeaderBlocksEndWithAnEmptyLine) {
+    EXPECT_EQ(NoContentAnswer(), std::string("HTTP/1.0 204 No Content\r\n") + kServer + "\r\n");
+    EXPECT_EQ(NotImplementedAnswer(),
+              std::string("HTTP/1.0 501 Not Implemented\r\n") + kServer + "\r\n");
+}
+
+TEST(HttpAnswer, DocumentLengthCountsUtf8Bytes) {
+    const std::string body = "<kml>45\xC2\xB0 N \xE2\x82\xAC</kml>";  // degree sign and euro sign
+    EXPECT_EQ(DocumentAnswer(body), std::string("HTTP/1.0 200 OK\r\n") + kServer +
+                                        "Content-Type: application/vnd.google-earth.kml+xml\r\n"
+                                        "Content-Length: 21\r\n\r\n" +
+                                        body);
+    EXPECT_EQ(DocumentAnswer(""), std::string("HTTP/1.0 200 OK\r\n") + kServer +
+                                      "Content-Type: application/vnd.google-earth.kml+xml\r\n"
+                                      "Content-Length: 0\r\n\r\n");
+}
+
+TEST(HttpAnswer, LinkPageEscapesTheCall) {
+    const std::string head =
+        "HTTP/1.0 200 OK\r\n\r\n<HTML><HEAD><META HTTP-EQUIV=\"Pragma\" "
+        "CONTENT=\"no-cache\"></HEAD>"
+        "<BODY><center><h1>Vireo Decoder</h1><h4>";
+    const std::string tail =
+        " on Google Earth</h4><script>window.close();</script></center></BODY></HTML>";
+    EXPECT_EQ(LinkPageAnswer(true, "N0CALL-9"), head + "Now Following N0CALL-9" + tail);
+    EXPECT_EQ(
+        LinkPageAnswer(false, "<script>alert('x&y\")</script>"),
+        head + "Stopped Following &lt;script&gt;alert(&#39;x&amp;y&quot;)&lt;/script&gt;" + tail);
+}
+
+TEST(HttpSlots, UnloadRuleByRandomNumber) {
+    for (const double r : {0.0, 0.5, 0.999999}) {
+        for (int slot = 1; slot <= 5; ++slot) EXPECT_FALSE(UnloadsSlot(slot, r)) << slot;
+        for (int slot = 31; slot <= 40; ++slot) EXPECT_TRUE(UnloadsSlot(slot, r)) << slot;
+    }
+    // Slot i (6 to 30) goes when r < (i - 5) / 26.
+    EXPECT_TRUE(UnloadsSlot(6, 0.0));
+    EXPECT_TRUE(UnloadsSlot(6, 1.0 / 26 - 1e-9));
+    EXPECT_FALSE(UnloadsSlot(6, 1.0 / 26 + 1e-9));
+    EXPECT_TRUE(UnloadsSlot(20, 14.5 / 26));
+    EXPECT_FALSE(UnloadsSlot(20, 15.5 / 26));
+    EXPECT_TRUE(UnloadsSlot(30, 24.9 / 26));
+    EXPECT_FALSE(UnloadsSlot(30, 25.1 / 26));
+}
+
+TEST(HttpSlots, ReusesLowestFreeAndUnloadsOnlyTheTop) {
+    HttpSlots slots;
+    EXPECT_EQ(slots.UpperBound(), 0);
+    for (int i = 1; i <= 40; ++i) EXPECT_EQ(slots.Acquire(), i);
+    EXPECT_EQ(slots.BusyCount(), 40);
+
+    EXPECT_FALSE(slots.Release(20, 0.0));  // below the top: kept, whatever r says
+    EXPECT_FALSE(slots.Release(5, 0.0));
+    EXPECT_EQ(slots.UpperBound(), 40);
+    EXPECT_EQ(slots.Acquire(), 5);
+    EXPECT_EQ(slots.Acquire(), 20);
+    EXPECT_EQ(slots.Acquire(), 41);
+
+    EXPECT_TRUE(slots.Release(41, 0.99));  // above 30: always
+    EXPECT_FALSE(slots.Release(39, 0.0));  // the top is 40, still busy
+    EXPECT_TRUE(slots.Release(40, 0.99));
+    EXPECT_EQ(slots.UpperBound(), 39);  // one unload per release: free 39 stays
+    EXPECT_FALSE(slots.IsBusy(39));
+    EXPECT_FALSE(slots.Release(39, 0.0));  // already free: nothing happens
+    EXPECT_EQ(slots.UpperBound(), 39);
+
+    HttpSlots few;
+    for (int i = 1; i <= 5; ++i) few.Acquire();
+    EXPECT_FALSE(few.Release(5, 0.0));
+    EXPECT_EQ(few.UpperBound(), 5);
+    EXPECT_EQ(few.Acquire(), 5);
+    EXPECT_FALSE(few.Release(0, 0.0));  // the listener is no connection
+    EXPECT_TRUE(few.IsBusy(0));
+}
+
+}  // namespace
+}  // namespace vireo

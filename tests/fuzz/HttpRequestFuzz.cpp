@@ -1,0 +1,34 @@
+// Arbitrary bytes as a received request: classifying them never fails, a track call is always a
+// plain call, and no call puts markup into the link page.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "earth/HttpProtocol.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view received(reinterpret_cast<const char*>(data), size);
+    const vireo::HttpRequest request = vireo::ClassifyHttpRequest(received);
+    const bool lineComplete = received.find("\r\n") != std::string_view::npos;
+    if ((request.kind == vireo::HttpRequestKind::Incomplete) == lineComplete) std::abort();
+    if (request.kind == vireo::HttpRequestKind::Track && !vireo::IsFollowableCall(request.call)) {
+        std::abort();
+    }
+    const std::string escaped = vireo::EscapeHtml(request.call);
+    if (escaped.find_first_of("<>\"'") != std::string::npos) std::abort();
+    return 0;
+}
+
+std::vector<std::string> FuzzSeeds() {
+    return {
+        "GET / HTTP/1.1\r\nHost: localhost\r\n\r\n",
+        "GET /track/N0CALL-9 HTTP/1.1\r\n\r\n",
+        "GET /untrack/N0CALL-9 HTTP/1.0\r\n",
+        "GET /untrack/<x> HTTP/1.0\r\n",
+        "GET /track/",
+        "POST / HTTP/1.0\r\n",
+    };
+}
