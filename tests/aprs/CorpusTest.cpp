@@ -74,8 +74,16 @@ struct Difference {
     const char* why;
 };
 
+//
+// Besides these rows, two conventions differ from some libraries and are allowed for below:
+// - a compressed course byte "!" is course 0 here, 360 in some libraries (compared modulo 360);
+// - speeds are kept in whole knots before the km/h conversion (compressed 58.08 kn -> 58 kn).
+// Rows the libraries accept but this program refuses by its own rules (fixed-station symbols, no
+// course/speed, ambiguity in uncompressed reports, position not at the start of the field) are
+// picked out by RefusedByDesign below. Every row the libraries reject is refused here too.
 const Difference kDifferences[] = {
-    // Mic-E at latitude 0: a receiver without a fix sends zeros, so such positions are not stored.
+    // Mic-E at latitude 0: a receiver without a fix sends zeros, so a position at exactly 0
+    // degrees latitude or longitude is shown but not stored.
     {"N0CALL>PPPPPP:`(_fn\"Oj/", false, "latitude exactly 0 is not stored"},
 };
 
