@@ -1,54 +1,121 @@
 #include "aprs/Decoders.h"
 
+#include "aprs/DecoderParts.h"
 #include "aprs/MonitorText.h"
+#include "aprs/TextNumbers.h"
 
 namespace vireo {
 
-namespace {
+namespace detail {
 
-// Symbol code of the packet at `at`, or 0 when the field is too short to carry one.
-char SymbolCodeAt(std::string_view info, std::size_t at) {
-    return at < info.size() ? info[at] : '\0';
+bool CallField(std::string_view header, char (&call)[9]) {
+    const auto text = CallTextFromHeader(header);
+    if (!text) return false;
+    for (std::size_t i = 0; i < 9; ++i) call[i] = i < text->size() ? (*text)[i] : ' ';
+    return true;
 }
 
-DecodeResult KeptPacket(std::string_view header) {
+std::size_t AltitudeFromCommentInto(std::string_view field, std::size_t from, char* out) {
+    const auto at = from < field.size() ? field.find("/A=", from) : std::string_view::npos;
+    if (at != std::string_view::npos) {
+        // The 6 characters after "/A=", or those that remain.
+        if (const auto feet = text::ReadNumber(field.substr(at + 3, 6))) {
+            return static_cast<std::size_t>(
+                text::PutNumber(out, text::RoundHalfAway(*feet * 0.3048), 1) - out);
+        }
+    }
+    out[0] = out[1] = out[2] = '-';
+    return 3;
+}
+
+void ReportTexts::Into(PositionReport& report) const {
+    report.Call.assign(call, sizeof call);
+    report.Position.assign(position, sizeof position);
+    report.CourseSpeed.assign(courseSpeed, courseSpeedLength);
+    report.Altitude.assign(altitude, altitudeLength);
+    report.IconCode.assign(iconCode);
+}
+
+void PutCourseSpeed(ReportTexts& texts, long long course, double speedKnots) {
+    char* p = text::PutNumber(texts.courseSpeed, course, 3);
+    *p++ = '/';
+    p = text::PutNumber(p, text::RoundHalfAway(speedKnots * text::kKmhPerKnot), 3);
+    texts.courseSpeedLength = static_cast<std::size_t>(p - texts.courseSpeed);
+}
+
+}  // namespace detail
+
+std::string AltitudeFromComment(std::string_view field, std::size_t from) {
+    char out[24];
+    return std::string(out, detail::AltitudeFromCommentInto(field, from, out));
+}
+
+DecodeResult DecodeMicE(std::string_view header, std::string_view info) {
     DecodeResult result;
-    result.statusCall = CallFromHeader(header);
+    PositionReport report;
+    if (detail::DecodeMicEInto(header, info, &result, &report)) result.report = std::move(report);
     return result;
 }
 
-}  // namespace
-
-DecodeResult DecodeMicE(std::string_view header, std::string_view info) {
-    const char symbol = SymbolCodeAt(info, 7);
-    if (symbol == '\0' || symbol == '-' || symbol == '#') return {};
-    return KeptPacket(header);
-}
-
 DecodeResult DecodeCompressed(std::string_view header, std::string_view info) {
-    const char symbol = SymbolCodeAt(info, 9);
-    if (symbol == '\0' || symbol == '_' || symbol == '-' || symbol == '#') return {};
-    return KeptPacket(header);
+    DecodeResult result;
+    PositionReport report;
+    if (detail::DecodeCompressedInto(header, info, &result, &report)) {
+        result.report = std::move(report);
+    }
+    return result;
 }
 
 DecodeResult DecodeUncompressed(std::string_view header, std::string_view info) {
-    const char symbol = SymbolCodeAt(info, 18);
-    if (symbol == '\0' || symbol == '_' || symbol == '-' || symbol == '#') return {};
-    // Only reports with the course/speed extension are of moving stations.
-    if (SymbolCodeAt(info, 22) != '/') return {};
-    return KeptPacket(header);
+    DecodeResult result;
+    PositionReport report;
+    if (detail::DecodeUncompressedInto(header, info, &result, &report)) {
+        result.report = std::move(report);
+    }
+    return result;
+}
+
+DecodeResult RunDecoder(PositionDecoder decoder, std::string_view header, std::string_view info) {
+    switch (decoder) {
+        case PositionDecoder::MicE:
+            return DecodeMicE(header, info);
+        case PositionDecoder::Compressed:
+            return DecodeCompressed(header, info);
+        case PositionDecoder::Uncompressed:
+            return DecodeUncompressed(header, info);
+    }
+    return {};
 }
 
 DecodeResult RunDecoder(const DecoderCall& call) {
-    switch (call.decoder) {
+    return RunDecoder(call.decoder, call.header, call.info);
+}
+
+std::optional<PositionReport> DecodeReport(PositionDecoder decoder, std::string_view header,
+                                           std::string_view info) {
+    std::optional<PositionReport> report(std::in_place);
+    bool kept = false;
+    switch (decoder) {
         case PositionDecoder::MicE:
-            return DecodeMicE(call.header, call.info);
+            kept = detail::DecodeMicEInto(header, info, nullptr, &*report);
+            break;
         case PositionDecoder::Compressed:
-            return DecodeCompressed(call.header, call.info);
+            kept = detail::DecodeCompressedInto(header, info, nullptr, &*report);
+            break;
         case PositionDecoder::Uncompressed:
-            return DecodeUncompressed(call.header, call.info);
+            kept = detail::DecodeUncompressedInto(header, info, nullptr, &*report);
+            break;
     }
-    return {};
+    if (!kept) report.reset();
+    return report;
+}
+
+std::optional<PositionReport> DecodeMonitorText(std::string_view monitorText,
+                                                std::string& scratch) {
+    const MonitorLines lines = SplitMonitorLines(monitorText);
+    const auto dispatch = DispatchPacketView(lines.count, lines.lines[0], lines.lines[1], scratch);
+    if (!dispatch.call) return std::nullopt;
+    return DecodeReport(dispatch.call->decoder, dispatch.call->header, dispatch.call->info);
 }
 
 }  // namespace vireo

@@ -34,6 +34,23 @@ struct PacketDispatch {
 
 PacketDispatch DispatchPacket(const std::vector<std::string>& monitorLines);
 
+// The same choice without copying the texts: header and info are views into the monitor lines,
+// except the header of a relayed packet, which is rebuilt into `headerScratch` (reused from call
+// to call, so a steady stream of packets allocates nothing here).
+struct DecoderCallView {
+    PositionDecoder decoder;
+    std::string_view header;
+    std::string_view info;
+};
+
+struct PacketDispatchView {
+    bool lightLamp = false;
+    std::optional<DecoderCallView> call;
+};
+
+PacketDispatchView DispatchPacketView(std::size_t lineCount, std::string_view header,
+                                      std::string_view info, std::string& headerScratch);
+
 struct UnwrappedPacket {
     std::string header;
     std::string info;
@@ -42,5 +59,10 @@ struct UnwrappedPacket {
 // The inner packet of a relayed information field (it begins with "}"). Nothing when the field
 // has no ">" before its ":" or the outer header has no " <" to keep.
 std::optional<UnwrappedPacket> UnwrapRelayed(std::string_view header, std::string_view info);
+
+// The same unwrapping into a caller's buffer: on success `headerOut` holds the rebuilt header and
+// `infoOut` views the inner information field within `info`.
+bool UnwrapRelayedInto(std::string_view header, std::string_view info, std::string& headerOut,
+                       std::string_view& infoOut);
 
 }  // namespace vireo
