@@ -41,8 +41,8 @@ struct KmlSettings {
 };
 
 struct KmlBuild {
-    bool ok = false;       // false: the build was abandoned and `document` is to be ignored
-    std::string document;  // the whole document, UTF-8
+    bool ok = false;       // false: the build was abandoned
+    std::string document;  // the whole document, UTF-8; empty when the build failed
     // The range written into the ViewRange box for the followed station while the range is
     // proportional to its speed; set even when the build failed later on.
     std::optional<std::string> viewRange;

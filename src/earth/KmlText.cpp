@@ -159,8 +159,8 @@ char* FormatCoordinate(float value, char* out) {
     }
     if (exponent < -4) return FormatSlow(value, out);
     if (bits >> 31) *out++ = '-';
-    // The seven digits, two at a time.
-    char digits[8];
+    // The seven digits, two at a time, padded so that fixed-size copies may read past them.
+    char digits[16] = {};
     const auto head = static_cast<std::uint32_t>(n / 1000000);
     const auto rest = static_cast<std::uint32_t>(n % 1000000);
     digits[0] = static_cast<char>('0' + head);
@@ -170,19 +170,19 @@ char* FormatCoordinate(float value, char* out) {
     int count = 7;
     while (count > 1 && digits[count - 1] == '0') --count;
     if (exponent >= 0) {
+        // Whole part, point and fraction written with fixed 8-byte copies, then cut to length.
         const int whole = exponent + 1;
-        for (int i = 0; i < whole; ++i) *out++ = digits[i];
-        if (count > whole) {
-            *out++ = '.';
-            for (int i = whole; i < count; ++i) *out++ = digits[i];
-        }
-        return out;
+        std::memcpy(out, digits, 8);
+        if (count <= whole) return out + whole;
+        out[whole] = '.';
+        std::memcpy(out + whole + 1, digits + whole, 8);
+        return out + count + 1;
     }
     *out++ = '0';
     *out++ = '.';
     for (int i = -1; i > exponent; --i) *out++ = '0';
-    for (int i = 0; i < count; ++i) *out++ = digits[i];
-    return out;
+    std::memcpy(out, digits, 8);
+    return out + count;
 }
 
 std::string CoordinateText(float value) {

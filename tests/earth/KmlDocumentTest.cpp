@@ -148,6 +148,7 @@ TEST(KmlDocumentTest, FailedBuilds) {
     KmlBuild build = BuildKml(stations, settings);
     EXPECT_FALSE(build.ok);
     EXPECT_EQ(build.viewRange, "2577");
+    EXPECT_TRUE(build.document.empty());
     store.tracks[1].clear();
     stations = store.Stations();
     EXPECT_FALSE(BuildKml(stations, settings).ok);
