@@ -169,6 +169,11 @@ TEST(KmlDocumentTest, Altitudes) {
                        "<coordinates>-71.5,42.625,376 \r\n"),
               std::string::npos);
 
+    // An altitude with blanks around it is written trimmed: a blank would split the tuple.
+    store.tracks[0][0].Alt = " 376 ";
+    doc = Build(store, settings);
+    EXPECT_NE(doc.find("<coordinates>-71.5,42.625,376</coordinates>"), std::string::npos);
+
     // Newest 1200, older points without altitude: the track is absolute and the older points
     // are written without a height rather than with "---".
     store.tracks[1].back().Alt = "1200";
