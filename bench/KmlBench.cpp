@@ -1,0 +1,60 @@
+// Cost of one rebuild of the KML document for a busy map: 1000 stations with tracks of 100
+// points each, every station shown with its track. The document is rebuilt after every report,
+// so this bounds the work each heard packet causes.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "earth/KmlDocument.h"
+
+namespace {
+
+struct Store {
+    std::vector<std::string> lines;
+    std::vector<vireo::Track> tracks;
+    std::vector<vireo::KmlStation> stations;
+};
+
+Store MakeStore(int stationCount, int pointCount) {
+    Store store;
+    store.lines.reserve(static_cast<std::size_t>(stationCount));
+    store.tracks.resize(static_cast<std::size_t>(stationCount));
+    for (int s = 0; s < stationCount; ++s) {
+        char line[80];
+        std::snprintf(line, sizeof line,
+                      "05/12/26 14:07  N%dCALL-%-2d  4903.50N 07201.75W %03d/%03d CA", s % 10,
+                      s % 16, s % 360, s % 200);
+        store.lines.emplace_back(line, 56);
+        vireo::Track& track = store.tracks[static_cast<std::size_t>(s)];
+        for (int p = 0; p < pointCount; ++p) {
+            track.push_back(
+                {-72.0f + static_cast<float>(s) * 0.001f + static_cast<float>(p) * 1.3e-4f,
+                 49.0f - static_cast<float>(s) * 0.002f + static_cast<float>(p) * 0.7e-4f, "---",
+                 46361.5 + p / 1440.0});
+        }
+    }
+    for (std::size_t i = 0; i < store.lines.size(); ++i) {
+        store.stations.push_back({store.lines[i], &store.tracks[i]});
+    }
+    return store;
+}
+
+void BM_BuildKml(benchmark::State& state) {
+    const Store store = MakeStore(1000, 100);
+    vireo::KmlSettings settings;
+    settings.FollowedCall = "N5CALL-5  ";
+    settings.FollowLinks = true;
+    settings.ServerUrl = "http://localhost:8008";
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const vireo::KmlBuild build = vireo::BuildKml(store.stations, settings);
+        bytes = build.document.size();
+        benchmark::DoNotOptimize(build.document.data());
+    }
+    state.counters["document_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_BuildKml)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace

@@ -1,0 +1,151 @@
+// The whole program under a flood: a stand-in TNC on loopback sends 20,000 monitored frames of
+// 2,000 moving stations as fast as the socket takes them, while a Google Earth stand-in polls the
+// document over HTTP. Measures how many packets a second the program absorbs with the document
+// rebuilt and served, and the process's peak memory.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+
+#include "agwpe/AgwFrame.h"
+#include "app/MessageBoxes.h"
+#include "app/SettingsFile.h"
+#include "app/VireoApp.h"
+#include "ui/MainWindow.h"
+
+namespace {
+
+class NoBoxes : public vireo::MessageBoxes {
+  public:
+    vireo::MessageAnswer Show(vireo::MessageIcon, const std::string&, const std::string& text,
+                              vireo::MessageButtons) override {
+        std::fprintf(stderr, "box: %s\n", text.c_str());
+        return vireo::MessageAnswer::Ok;
+    }
+};
+
+std::string Frame(const std::string& text) {
+    std::string header = vireo::MakeAgwRequest('U');
+    header[28] = static_cast<char>(text.size() & 0xff);
+    header[29] = static_cast<char>(text.size() >> 8);
+    return header + text;
+}
+
+// Packet i: station i % 2000 on its own road, a little further on at each report.
+std::string Flood(int packets, int stations) {
+    std::string stream;
+    char info[96];
+    for (int i = 0; i < packets; ++i) {
+        const int station = i % stations;
+        const int step = i / stations;
+        const int latHundredths = 4000 * 100 + station * 37 + step * 3;  // 40 degrees north on
+        const int lonHundredths = 1000 * 100 + station * 53 + step * 2;  // 10 degrees east on
+        std::snprintf(info, sizeof info, "=%02d%02d.%02dN/%03d%02d.%02dE>%03d/%03d/A=%06d",
+                      latHundredths / 6000, latHundredths / 100 % 60, latHundredths % 100,
+                      lonHundredths / 6000, lonHundredths / 100 % 60, lonHundredths % 100,
+                      (station * 7) % 360, 20 + station % 80, 100 + step);
+        const std::string call = "B" + std::to_string(station) + "-9";
+        stream += Frame(" 1:Fm " + call + " To APRS Via WIDE1-1 <UI pid=F0 Len=50 >[12:00:00]\r" +
+                        info + "\r");
+    }
+    return stream;
+}
+
+long PeakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void BM_FloodOverLoopback(benchmark::State& state) {
+    const int packets = 20000;
+    const int stations = 2000;
+    const std::string flood = Flood(packets, stations);
+    double polls = 0;
+    double documentsServed = 0;
+
+    for (auto _ : state) {
+        QTemporaryDir folder;
+        QTcpServer tnc;
+        tnc.listen(QHostAddress::LocalHost, 0);
+        vireo::SettingsRecord record = vireo::DefaultSettings("icons");
+        record.AgwAddress = "127.0.0.1";
+        record.AgwPort = std::to_string(tnc.serverPort());
+        vireo::SaveSettingsFile(QDir(folder.path()).filePath("Vireo_Decoder.ini").toStdString(),
+                                record);
+        NoBoxes boxes;
+        vireo::VireoApp app(folder.path(), boxes);
+        app.SetHttpEndpoint(QHostAddress::LocalHost, 0);
+        app.SetFileOpener([](const QString&) {});
+        vireo::MainWindow window(app);
+        int handled = 0;
+        QObject::connect(&app, &vireo::VireoApp::MonitorFrameHandled, [&] { ++handled; });
+        app.Startup();
+        window.show();
+
+        QElapsedTimer clock;
+        QTcpSocket* client = nullptr;
+        QObject::connect(&tnc, &QTcpServer::newConnection, [&] {
+            client = tnc.nextPendingConnection();
+            clock.start();
+            client->write(flood.data(), static_cast<qint64>(flood.size()));
+        });
+
+        // Google Earth's part: a poll every 100 ms, each on its own connection.
+        QTimer poller;
+        QObject::connect(&poller, &QTimer::timeout, [&] {
+            auto* socket = new QTcpSocket;
+            auto* answer = new QByteArray;
+            QObject::connect(socket, &QTcpSocket::connected, [socket] {
+                socket->write("GET / HTTP/1.1\r\nHost: localhost\r\n\r\n");
+            });
+            QObject::connect(socket, &QTcpSocket::readyRead,
+                             [socket, answer] { *answer += socket->readAll(); });
+            QObject::connect(socket, &QTcpSocket::disconnected, [&, socket, answer] {
+                ++polls;
+                if (answer->startsWith("HTTP/1.0 200")) ++documentsServed;
+                delete answer;
+                socket->deleteLater();
+            });
+            socket->connectToHost(QHostAddress::LocalHost, app.Sck().Port());
+        });
+        poller.start(100);
+
+        while (handled < packets) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        state.SetIterationTime(seconds);
+        poller.stop();
+        if (app.Store().Count() != static_cast<std::size_t>(stations)) {
+            state.SkipWithError("not every station was stored");
+        }
+        app.Shutdown();
+        QCoreApplication::processEvents();
+    }
+    state.counters["packets_per_s"] =
+        benchmark::Counter(static_cast<double>(packets) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+    state.counters["polls"] = polls;
+    state.counters["documents_served"] = documentsServed;
+    state.counters["peak_rss_MB"] = static_cast<double>(PeakKilobytes()) / 1024.0;
+}
+BENCHMARK(BM_FloodOverLoopback)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
+                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

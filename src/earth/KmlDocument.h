@@ -1,0 +1,69 @@
+// The live KML document served to Google Earth: every station as a placemark turned to its
+// course, optionally its track, and, while a station is followed, a network link named after it
+// with a camera view on it. The document is rebuilt whole from the station store each time.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "stations/StationTypes.h"
+
+namespace vireo {
+
+// One station as the document reads it: its list line and its track (null when the line's slot
+// indexes no track).
+struct KmlStation {
+    std::string_view line;
+    const Track* track = nullptr;
+};
+
+// The settings and state the document depends on. Texts are single-byte, as shown in their
+// boxes; the document converts them to UTF-8.
+struct KmlSettings {
+    bool ShowTracks = true;
+    bool UseAltitude = false;
+    bool FollowLinks = false;
+    std::string_view ViewRange = "800";
+    std::string_view ViewTilt = "40";
+    std::string_view ViewHeading = "000";
+    std::string_view MinRange = "350";
+    std::string_view MaxRange = "7000";
+    bool HeadingFromStation = true;
+    bool RangeProportional = true;
+    double RangeSlope = 33.25;  // metres of view range per km/h
+    bool FollowLockForever = false;
+    bool followLockRunning = false;  // the follow-lock timer runs
+    std::string_view FollowedCall;   // 9 characters, blank-padded, or empty
+    std::string_view StyleText;      // the icon style block, inserted as it is
+    std::string_view ServerUrl;      // base of the follow links, no trailing "/"
+};
+
+struct KmlBuild {
+    bool ok = false;       // false: the build was abandoned
+    std::string document;  // the whole document, UTF-8; empty when the build failed
+    // The range written into the ViewRange box for the followed station while the range is
+    // proportional to its speed; set even when the build failed later on.
+    std::optional<std::string> viewRange;
+};
+
+// Builds the document from the stations in list order (top of the list first). Fails on a
+// non-numeric MinRange while the range is proportional and a followed station is shown, and on
+// a station without a track of at least one point.
+KmlBuild BuildKml(std::span<const KmlStation> stations, const KmlSettings& settings);
+
+// Remembers the document as it stood at its last change, to tell a changed document from a
+// rebuild that came out the same.
+struct KmlChangeTracker {
+    std::string lastChanged;
+
+    // True (and the document remembered) when `document` differs from the last change.
+    bool Update(const std::string& document) {
+        if (document == lastChanged) return false;
+        lastChanged = document;
+        return true;
+    }
+};
+
+}  // namespace vireo
