@@ -1,0 +1,163 @@
+// The station store: one 56-character line per station, in the order of the stations' last
+// reports (oldest at the top), and one track per station in a dense array of slots.
+//
+// The store is plain data and logic. It never waits, plays sounds or touches widgets: each
+// operation runs to completion and returns what the shell has to show or do afterwards.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "aprs/PositionReport.h"
+#include "stations/OleDate.h"
+#include "stations/StationTypes.h"
+
+namespace vireo {
+
+// Great-circle distance in metres between two points given in decimal degrees, on a sphere of
+// radius 6378000 m. Never NaN for finite input: rounding that carries the cosine of the central
+// angle past 1 or -1 is taken as 1 or -1.
+float Distance(float lat1, float lon1, float lat2, float lon2);
+
+// Reads a latitude ("ddmm.hhN") or longitude ("dddmm.hhE") text of a station line into decimal
+// degrees, south and west negative. A blank in a digit place counts as 0 in that place, so a
+// position made ambiguous by blanking its last digits keeps the value of the digits it has.
+float ReadLatitude(std::string_view text);
+float ReadLongitude(std::string_view text);
+
+// The "dd/mm/yy hh:nn" stamp of a moment.
+std::string FormatStamp(const LocalDateTime& t);
+
+// The whole minutes since 30 December 1899 of a stamp, read back relative to `now` (the two-digit
+// year is taken in the century that puts it nearest to now). Nothing when it is not a stamp.
+std::optional<std::int64_t> StampMinute(std::string_view stamp, const LocalDateTime& now);
+
+// What the store needs of the settings and the follow state for one operation.
+struct StoreContext {
+    bool AutoIcon = true;
+    std::string FollowedCall;  // 9 characters, blank-padded, or empty when none is followed
+    float HomeLatDeg = 0;
+    float HomeLonDeg = 0;
+    int StationTimeout = 30;  // minutes
+    int TrackTimeout = 60;    // minutes
+};
+
+inline constexpr const char* kStatusFirstPosition = "Prima posizione";
+inline constexpr const char* kStatusUpdatedPosition = "Aggiornata posizione";
+
+// What the shell does after UpdateStation: show `Status` in lblStatus; when a distance is given,
+// write it into mnuTime as kilometres with one decimal, " Km from " and the call; restart the
+// follow lock when asked; play the movement sound when asked and "Sound on moving" is ticked;
+// then rebuild the KML document and refresh the caption and menus.
+struct UpdateOutcome {
+    bool NewStation = false;
+    std::string Status;                      // kStatusFirstPosition or kStatusUpdatedPosition
+    std::optional<float> FollowedDistanceM;  // the followed station's distance from home
+    std::string FollowedCall;                // the call the distance belongs to (9 characters)
+    bool RestartFollowLock = false;          // the followed station got its first point or moved
+    bool PlayMoveSound = false;              // the followed station moved more than 20 metres
+    bool PointAppended = false;              // the track grew by one point
+    std::size_t LineIndex = 0;               // index of the station's line (always the last)
+};
+
+// What the shell does after ExpireStations: rebuild the KML document when `Changed` or `Empty`,
+// and refresh the caption and tray tip when `Changed`.
+struct ExpiryOutcome {
+    bool Changed = false;
+    bool Empty = false;  // the list is empty after the run
+    std::size_t StationsRemoved = 0;
+    std::size_t PointsRemoved = 0;
+};
+
+class StationStore {
+  public:
+    // Jump limit: a point this far (metres) or farther from the newest point is not stored.
+    static constexpr float kJumpLimit = 1000000.0f;
+    // The followed station must move more than this (metres) to renew the follow lock and sound.
+    static constexpr float kMoveThreshold = 20.0f;
+
+    // Inserts or refreshes the reporting station's line at the bottom of the list and stores the
+    // point in its track.
+    UpdateOutcome UpdateStation(const PositionReport& report, const StoreContext& context,
+                                const LocalDateTime& now);
+
+    // Removes stations not heard for more than StationTimeout minutes (never the followed one),
+    // keeps the slots dense, refreshes every line's follow mark and cuts track points older than
+    // TrackTimeout minutes, always keeping each track's newest point.
+    ExpiryOutcome ExpireStations(const StoreContext& context, const LocalDateTime& now);
+
+    // Replaces the whole store by lines and tracks read from the station files. Lines that cannot
+    // be kept consistently (wrong length, unreadable stamp, a quote or line end inside, repeated
+    // call, no valid or a shared track slot, an empty track or points that are not finite numbers)
+    // are dropped; the slots of the rest are renumbered densely in their saved order.
+    // TracksAllocated becomes true when any line was kept; with none the store is empty and the
+    // flag is left as it was.
+    void Restore(std::vector<StationEntry> entries, std::vector<Track> tracks);
+
+    void Clear();
+
+    // Checks the store's invariants: every line 56 characters; slots exactly 0 to count-1, each
+    // once; every track at least one point; each call on one line; at most one follow mark (on
+    // the line of `followedCall` when that is given); TracksAllocated whenever lines exist.
+    bool CheckInvariants(std::string* why,
+                         std::optional<std::string_view> followedCall = std::nullopt) const;
+
+    std::size_t Count() const { return lines_.size(); }
+    bool Empty() const { return lines_.empty(); }
+
+    // The line at `index` from the top (O(index)); nullptr when out of range.
+    const StationEntry* LineAt(std::size_t index) const;
+    // The index from the top of the line whose Call field is `call` (9 characters), or -1.
+    long IndexOfCall(std::string_view call) const;
+    // The line and track of `call`; nullptr when it is not listed.
+    const StationEntry* FindCall(std::string_view call) const;
+    const Track* TrackOfCall(std::string_view call) const;
+
+    const std::vector<Track>& Tracks() const { return tracks_; }
+    // The lines from top to bottom.
+    std::vector<StationEntry> Entries() const;
+
+    // Visits every line with its track, from the top or from the bottom:
+    // f(const std::string& text, std::int32_t slot, const Track& track).
+    template <class F>
+    void ForEachTopDown(F&& f) const {
+        for (const auto& [seq, entry] : lines_) f(entry.text, entry.slot, TrackOf(entry));
+    }
+    template <class F>
+    void ForEachBottomUp(F&& f) const {
+        for (auto it = lines_.rbegin(); it != lines_.rend(); ++it) {
+            f(it->second.text, it->second.slot, TrackOf(it->second));
+        }
+    }
+
+    bool TracksAllocated() const { return tracksAllocated_; }
+    // Takes the flag from the settings. It stays true while lines exist.
+    void SetTracksAllocated(bool value);
+
+    // Grows by one with every change of the lines or tracks.
+    std::uint64_t Version() const { return version_; }
+
+  private:
+    using Lines = std::map<std::uint64_t, StationEntry>;  // by sequence number, top first
+
+    const Track& TrackOf(const StationEntry& entry) const;
+    void UpdateTrack(Lines::iterator line, const std::string& altitude, const StoreContext& context,
+                     double now, UpdateOutcome& outcome);
+    void RemoveLine(Lines::iterator line);
+
+    Lines lines_;
+    std::unordered_map<std::string, std::uint64_t> byCall_;  // Call field -> sequence number
+    std::vector<std::uint64_t> slotOwner_;                   // slot -> sequence number of its line
+    std::vector<Track> tracks_;
+    std::uint64_t nextSeq_ = 0;
+    std::uint64_t version_ = 0;
+    bool tracksAllocated_ = false;
+};
+
+}  // namespace vireo
