@@ -88,6 +88,23 @@ class FakeTnc {
     int connections = 0;
 };
 
+// Sends `request` to the loopback port and returns everything answered until the server closes.
+inline std::string HttpExchange(quint16 port, const std::string& request, int ms = 5000) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!WaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, ms)) return {};
+    socket.write(request.data(), static_cast<qint64>(request.size()));
+    QByteArray answer;
+    WaitFor(
+        [&] {
+            answer += socket.readAll();
+            return socket.state() == QAbstractSocket::UnconnectedState;
+        },
+        ms);
+    answer += socket.readAll();
+    return answer.toStdString();
+}
+
 // A port on which nothing listens: bound once, then released.
 inline quint16 ClosedPort() {
     QTcpServer probe;

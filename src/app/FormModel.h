@@ -52,8 +52,15 @@ struct FormModel {
     bool mnuAutoIcon = false;
     bool mnuHeight = false;
     bool mnuLinkOn = false;
+    std::string mnuTime = "Data 00/00/00  Ora 00:00";  // clock and status line of the menu bar
+    std::string mnuFollow = "&Follow a station";
+    std::string mnuUnfollow;  // "&Stop following " and the call while a station is followed
+    bool mnuUnfollowVisible = false;
+    std::string txtTrackThis;  // the call of the follow box
 
-    // Information panel.
+    // Information panel: the last decoded packet.
+    std::string lblLat, lblLon, lblCourse, lblSpeed, lblSpeedKmh = "000.0", lblAlt = "+0000",
+                                                     lblMsg, lblComment, lblStatus;
     std::string lblAGW;
     std::vector<std::string> List2;  // the lines of the last monitored frame
     bool Shape1Lit = false;          // activity lamp: green while packets are handled

@@ -7,30 +7,6 @@
 
 namespace vireo {
 
-double LeadingNumber(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    const std::size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t digits = 0;
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        if (text[i] >= '0' && text[i] <= '9') {
-            ++digits;
-        } else if (text[i] == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (digits == 0) return 0;
-    std::string number(text.substr(start, i - start));
-    if (number[0] == '+') number.erase(0, 1);
-    double value = 0;
-    std::from_chars(number.data(), number.data() + number.size(), value);
-    return std::isfinite(value) ? value : 0;
-}
-
 std::int32_t RoundHalfEven(double value) {
     if (!(value == value)) return 0;
     const double rounded = std::nearbyint(value);  // the default rounding mode is to even

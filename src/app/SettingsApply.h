@@ -9,12 +9,9 @@
 #include <string_view>
 
 #include "app/FormModel.h"
+#include "earth/KmlText.h"  // LeadingNumber: the boxes' number rule, shared with the document
 
 namespace vireo {
-
-// The leading-number rule of the boxes: leading blanks skipped, the longest leading decimal number
-// (optional sign, digits, at most one ".") taken, anything after it ignored; no number reads as 0.
-double LeadingNumber(std::string_view text);
 
 // Nearest whole number, halves to the even neighbour; clamped to the 32-bit range.
 std::int32_t RoundHalfEven(double value);

@@ -4,12 +4,14 @@
 #include "app/ShutdownSignals.h"
 #include "app/VireoApp.h"
 #include "ui/MainWindow.h"
+#include "ui/MoveSound.h"
 #include "ui/QtMessageBoxes.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     vireo::QtMessageBoxes boxes;
     vireo::VireoApp app(QCoreApplication::applicationDirPath(), boxes);
+    app.SetSoundPlayer(&vireo::PlayWaveInBackground);
     vireo::MainWindow window(app);
     boxes.SetParent(&window);
 

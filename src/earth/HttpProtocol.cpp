@@ -37,10 +37,10 @@ HttpRequest ClassifyHttpRequest(std::string_view received) {
         request.kind = HttpRequestKind::Document;
     } else if (line.starts_with(kTrackPrefix)) {
         if (TakeCall(line, kTrackPrefix, request.call) && IsFollowableCall(request.call)) {
-            request.kind = HttpRequestKind::Track;
+            request.kind = HttpRequestKind::Follow;
         }
     } else if (line.starts_with(kUntrackPrefix)) {
-        if (TakeCall(line, kUntrackPrefix, request.call)) request.kind = HttpRequestKind::Untrack;
+        if (TakeCall(line, kUntrackPrefix, request.call)) request.kind = HttpRequestKind::Unfollow;
     }
     if (request.kind == HttpRequestKind::NotImplemented) request.call.clear();
     return request;

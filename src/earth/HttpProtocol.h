@@ -23,7 +23,7 @@ namespace vireo {
 // Longest request line the server waits for; a client that sends more without a CR LF is closed.
 inline constexpr std::size_t kMaxHttpRequestLine = 8192;
 
-enum class HttpRequestKind { Incomplete, Document, Track, Untrack, NotImplemented };
+enum class HttpRequestKind { Incomplete, Document, Follow, Unfollow, NotImplemented };
 
 struct HttpRequest {
     HttpRequestKind kind = HttpRequestKind::Incomplete;

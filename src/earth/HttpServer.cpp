@@ -135,10 +135,10 @@ void HttpServer::Answer(Connection& c, const HttpRequest& request) {
             answer =
                 handler_.SendWindowOpen() ? DocumentAnswer(handler_.Document()) : NoContentAnswer();
             break;
-        case HttpRequestKind::Track:
+        case HttpRequestKind::Follow:
             answer = LinkPageAnswer(true, request.call);
             break;
-        case HttpRequestKind::Untrack:
+        case HttpRequestKind::Unfollow:
             answer = LinkPageAnswer(false, request.call);
             break;
         default:
@@ -154,10 +154,10 @@ void HttpServer::Answer(Connection& c, const HttpRequest& request) {
 
     // The handler starts or stops following, which may rebuild the document or show a box: let
     // it run from the event loop, not from inside this socket's signal.
-    if (request.kind == HttpRequestKind::Track) {
+    if (request.kind == HttpRequestKind::Follow) {
         QMetaObject::invokeMethod(
             this, [this, call = request.call] { handler_.Track(call); }, Qt::QueuedConnection);
-    } else if (request.kind == HttpRequestKind::Untrack) {
+    } else if (request.kind == HttpRequestKind::Unfollow) {
         QMetaObject::invokeMethod(
             this, [this, call = request.call] { handler_.Untrack(call); }, Qt::QueuedConnection);
     }
@@ -171,6 +171,11 @@ void HttpServer::OnBytesWritten(Connection& c, qint64 /*bytes*/) {
     // FIN rather than a reset that could cost the client the end of the answer.
     c.socket->readAll();
     c.socket->disconnectFromHost();  // emits disconnected(), which finishes the connection
+}
+
+void HttpServer::Close() {
+    listener_.close();
+    while (!connections_.empty()) Finish(*connections_.begin()->second);
 }
 
 void HttpServer::CloseOldestWaiting() {

@@ -68,6 +68,8 @@ class HttpServer : public QObject {
     // Starts listening; false when the address or port cannot be bound. Port 0 takes a free port.
     bool Listen(const QHostAddress& address, quint16 port);
     bool IsListening() const { return listener_.isListening(); }
+    // Stops listening and closes every connection (the program is ending).
+    void Close();
     quint16 Port() const { return listener_.serverPort(); }
     // "http://" + host + ":" + port, with no trailing "/". The host is the bound address, or
     // 127.0.0.1 (::1 for an IPv6-only wildcard) when the server listens on all addresses: a client

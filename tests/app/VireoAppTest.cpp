@@ -17,6 +17,11 @@ const QDateTime kNow(QDate(2026, 5, 17), QTime(14, 3, 9));
 
 class VireoAppTest : public ::testing::Test {
   protected:
+    VireoAppTest() {
+        app.SetHttpEndpoint(QHostAddress::LocalHost, 0);
+        app.SetFileOpener([](const QString&) {});
+    }
+
     // A settings file in the temporary application folder, pointing at the fake TNC.
     void WriteSettings(const std::function<void(SettingsRecord&)>& edit = {}) {
         SettingsRecord record = DefaultSettings("icons");
@@ -56,7 +61,7 @@ TEST_F(VireoAppTest, FirstStartWritesDefaultsAndShowsThem) {
     EXPECT_EQ(m.txtAddr, "localhost");
     EXPECT_EQ(m.txtPort, "8000");
     EXPECT_EQ(m.txtRefresh, "6");
-    EXPECT_EQ(m.txtTrackHead, "000");
+    EXPECT_EQ(m.txtTrackHead, "0");  // the settings are applied: numbers are written back
     EXPECT_TRUE(m.mnuAutoConnect);
     EXPECT_TRUE(m.mnuAutoIcon && m.AutoIcon);
     EXPECT_TRUE(m.mnuEnableTrack && m.ShowTracks);

@@ -35,6 +35,8 @@ TEST(DirewolfE2e, MonitorsEveryPacketTheTncDecodes) {
 
     test::ScriptedBoxes boxes;
     VireoApp app(folder.path(), boxes);
+    app.SetHttpEndpoint(QHostAddress::LocalHost, 0);
+    app.SetFileOpener([](const QString&) {});
     int frames = 0;
     QElapsedTimer quiet;  // time since the last frame
     quiet.start();

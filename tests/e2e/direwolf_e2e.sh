@@ -8,8 +8,9 @@
 #   1. vireo_direwolf_test runs the application object and compares the monitor lines of every
 #      frame with the packets direwolf reports as decoded;
 #   2. the real executable, started from a fresh application folder with auto-connect on, must
-#      attach to direwolf, take the packets, and on SIGTERM (then SIGINT) exit with status 0
-#      after rewriting its settings file.
+#      attach to direwolf, take the packets, serve a KML document on port 8008 that xmllint and
+#      GDAL read with every moving station, and on SIGTERM (then SIGINT) exit with status 0
+#      after rewriting its settings file and writing the station files.
 # Exit status: 0 pass, 77 tools missing (skipped), anything else failure.
 # VIREO_E2E_KEEP=1 keeps the work folder for inspection.
 set -u
@@ -212,6 +213,41 @@ check_settings() {
     [ "${fields[9]}" = '#TRUE#' ] || fail "auto-connect field is now ${fields[9]}"
 }
 
+# GET / on the program's own HTTP server (inside the start-up send window): the document must be
+# well-formed for xmllint and GDAL must read every moving station's point and track from it.
+# The request goes out in one write, as HTTP clients send it: the server answers as soon as the
+# request line is complete and closes, so a header written later would meet a closed connection.
+http_get() {
+    local answer request
+    request=$(printf 'GET %s HTTP/1.1\r\nHost: 127.0.0.1\r\n\r' "$1")$'\n'
+    exec 5<>/dev/tcp/127.0.0.1/8008 || { echo "cannot connect"; return 1; }
+    printf '%s' "$request" >&5
+    answer=$(timeout 5 cat <&5) || { echo "no answer within 5 s"; return 1; }
+    exec 5<&-
+    printf '%s' "$answer"
+}
+check_served_document() {
+    local answer points tracks
+    answer=$(http_get / 2>&1) || { fail "no answer from port 8008: $answer"; return; }
+    case "$answer" in
+    "HTTP/1.0 200 OK"*) ;;
+    *) fail "GET / answered: $(printf '%s' "$answer" | head -c 80)"; return ;;
+    esac
+    printf '%s' "${answer#*$'\r\n\r\n'}" >served.kml
+    if command -v xmllint >/dev/null; then
+        xmllint --noout served.kml 2>xmllint.out || fail "xmllint: $(cat xmllint.out)"
+    fi
+    if command -v ogrinfo >/dev/null; then
+        ogrinfo -ro -al served.kml >ogrinfo.out 2>&1 || fail "ogrinfo: $(head -5 ogrinfo.out)"
+        points=$(grep -c '^  POINT (' ogrinfo.out)
+        tracks=$(grep -c '^  LINESTRING (' ogrinfo.out)
+        [ "$points" = 5 ] && [ "$tracks" = 5 ] ||
+            fail "GDAL read $points points and $tracks tracks, not 5 and 5"
+        grep -q '^  POINT (-' ogrinfo.out && fail "a station east of Greenwich read as west"
+    fi
+    say "served document: well-formed, 5 stations with their tracks"
+}
+
 app_asked_version() {
     [ "$(log_count_since "$mark" "AGWPE Version Info from AGWPE client")" -ge 1 ] || gone "$APP_PID"
 }
@@ -240,6 +276,7 @@ for signal in TERM INT; do
             sleep 0.5 # time to handle them
             alive "$APP_PID" || die "vireo-decoder stopped while taking packets"
             say "vireo-decoder attached and took $count packets"
+            check_served_document
         else
             fail "direwolf passed no packets to vireo-decoder"
         fi
@@ -257,6 +294,10 @@ for signal in TERM INT; do
         fail "vireo-decoder exited with status $status after SIG$signal"
     fi
     check_settings
+    if [ "$signal" = TERM ]; then
+        [ "$(grep -c . "$WORK/app/Positions.ini" 2>/dev/null)" = 5 ] ||
+            fail "Positions.ini does not hold the 5 moving stations after SIGTERM"
+    fi
     if [ "$FAILED" != "$failed_before" ] && [ -s "$out" ]; then
         echo "---- vireo-decoder output ($signal run)"
         cat "$out"

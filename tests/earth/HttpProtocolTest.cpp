@@ -19,7 +19,7 @@ TEST(HttpRequest, WaitsForTheWholeRequestLine) {
     }
     EXPECT_EQ(KindOf("GET / HTTP/1.1\n"), Kind::Incomplete);
     const HttpRequest whole = ClassifyHttpRequest(request.substr(0, request.find("\r\n") + 2));
-    EXPECT_EQ(whole.kind, Kind::Track);
+    EXPECT_EQ(whole.kind, Kind::Follow);
     EXPECT_EQ(whole.call, "N0CALL-9");
 }
 
@@ -41,7 +41,7 @@ TEST(HttpRequest, TrackAcceptsOnlyAPlainCallFollowedByHttp) {
     for (const char* call : {"N0CALL-9", "A", "ABCDEFGHI", "iz1abc-15", "0-0"}) {
         const HttpRequest r =
             ClassifyHttpRequest(std::string("GET /track/") + call + " HTTP/1.1\r\n");
-        EXPECT_EQ(r.kind, Kind::Track) << call;
+        EXPECT_EQ(r.kind, Kind::Follow) << call;
         EXPECT_EQ(r.call, call);
     }
     for (const char* line : {
@@ -65,13 +65,13 @@ TEST(HttpRequest, TrackAcceptsOnlyAPlainCallFollowedByHttp) {
 
 TEST(HttpRequest, UntrackEchoesAnyCallButNeedsHttp) {
     HttpRequest r = ClassifyHttpRequest("GET /untrack/ANYTHING HTTP/1.1\r\nHost: h\r\n\r\n");
-    EXPECT_EQ(r.kind, Kind::Untrack);
+    EXPECT_EQ(r.kind, Kind::Unfollow);
     EXPECT_EQ(r.call, "ANYTHING");
     r = ClassifyHttpRequest("GET /untrack/<script>x</script> HTTP/1.0\r\n");
-    EXPECT_EQ(r.kind, Kind::Untrack);
+    EXPECT_EQ(r.kind, Kind::Unfollow);
     EXPECT_EQ(r.call, "<script>x</script>");
     r = ClassifyHttpRequest("GET /untrack/ HTTP/1.0\r\n");
-    EXPECT_EQ(r.kind, Kind::Untrack);
+    EXPECT_EQ(r.kind, Kind::Unfollow);
     EXPECT_EQ(r.call, "");
     EXPECT_EQ(KindOf("GET /untrack/N0CALL\r\n"), Kind::NotImplemented);
     EXPECT_EQ(KindOf("GET /untrack/N0CALL\r\nX: HTTP\r\n"), Kind::NotImplemented);

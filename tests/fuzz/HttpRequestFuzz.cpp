@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const vireo::HttpRequest request = vireo::ClassifyHttpRequest(received);
     const bool lineComplete = received.find("\r\n") != std::string_view::npos;
     if ((request.kind == vireo::HttpRequestKind::Incomplete) == lineComplete) std::abort();
-    if (request.kind == vireo::HttpRequestKind::Track && !vireo::IsFollowableCall(request.call)) {
+    if (request.kind == vireo::HttpRequestKind::Follow && !vireo::IsFollowableCall(request.call)) {
         std::abort();
     }
     const std::string escaped = vireo::EscapeHtml(request.call);

@@ -29,21 +29,25 @@ TEST(MainWindow, MirrorsTheModelAndForwardsCommands) {
 
     test::ScriptedBoxes boxes;
     VireoApp app(folder.path(), boxes);
+    app.SetHttpEndpoint(QHostAddress::LocalHost, 0);
+    app.SetFileOpener([](const QString&) {});
     MainWindow window(app);
     app.Startup();
     window.show();
 
-    EXPECT_EQ(window.windowTitle(), "Vireo Earth Decoder for mobile APRS stations by Tamberlo");
+    EXPECT_EQ(window.windowTitle(),
+              "Vireo Earth Decoder for mobile APRS stations by Tamberlo - Http server enabled");
     EXPECT_EQ(window.nmuConnect()->text(), "&Connect AGWPE");
     EXPECT_FALSE(window.mnuAutoConnect()->isChecked());
     EXPECT_EQ(window.List2()->toolTip(), "Agw Packet Engine Monitor Window");
 
+    // The window shows the model's changes at the next pass of the event loop.
     window.mnuAutoConnect()->trigger();
     EXPECT_TRUE(app.Model().mnuAutoConnect);
-    EXPECT_TRUE(window.mnuAutoConnect()->isChecked());
+    ASSERT_TRUE(WaitFor([&] { return window.mnuAutoConnect()->isChecked(); }));
 
     window.nmuConnect()->trigger();
-    EXPECT_EQ(window.nmuConnect()->text(), "&Disconnect AGWPE");
+    ASSERT_TRUE(WaitFor([&] { return window.nmuConnect()->text() == "&Disconnect AGWPE"; }));
     ASSERT_TRUE(WaitFor([&] { return tnc.received.size() >= 72; }));
     // A Latin-1 byte in the monitor text shows as its character.
     tnc.Send(FakeTnc::Frame('U', " 1:Fm N0CALL To APRS <UI>\r>Caf\xe9\r"));
@@ -54,7 +58,9 @@ TEST(MainWindow, MirrorsTheModelAndForwardsCommands) {
     EXPECT_EQ(window.frmDataSent()->x(), 0);
     window.mnuDebug()->trigger();
     EXPECT_TRUE(window.mnuDebug()->isChecked());
-    EXPECT_GT(window.frmDataSent()->x(), window.List2()->x() + window.List2()->width() - 20);
+    EXPECT_TRUE(WaitFor([&] {
+        return window.frmDataSent()->x() > window.List2()->x() + window.List2()->width() - 20;
+    }));
 
     // Showing the window does not round the geometry the settings gave; a move by the user does.
     test::RunEvents(50);
