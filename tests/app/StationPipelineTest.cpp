@@ -208,6 +208,48 @@ TEST_F(StationPipelineTest, StationsSurviveARestartAndStaleOnesGoAtStartUp) {
     late.Shutdown();
 }
 
+// A message box that keeps the event loop running while it is open, as a modal dialog does, and
+// lets the test act meanwhile.
+class ModalBoxes : public MessageBoxes {
+  public:
+    std::function<void()> whileOpen;
+    int shown = 0;
+
+    MessageAnswer Show(MessageIcon, const std::string&, const std::string&,
+                       MessageButtons) override {
+        ++shown;
+        if (whileOpen) whileOpen();
+        return MessageAnswer::Ok;
+    }
+};
+
+TEST_F(StationPipelineTest, ReportsArrivingWhileABoxIsOpenWaitForItAndAreAppliedAfter) {
+    ModalBoxes modal;
+    VireoApp boxed(folder.path(), modal, [this] { return now; });
+    Prepare(boxed);
+    WriteSettings([](SettingsRecord& r) {
+        r.RangeProportional = true;
+        r.MinRange = "abc";  // every document with the followed station fails
+        r.FollowedCall = "N3CALL-5 ";
+    });
+    boxed.Startup();
+    ASSERT_TRUE(WaitFor([&] { return tnc.received.size() >= 72; }));
+    std::size_t countWhileOpen = 99;
+    modal.whileOpen = [&] {
+        if (modal.shown > 1) return;
+        tnc.Send(Packet("=4803.50N/07201.75W>088/036",
+                        " 1:Fm K1ABC-9 To APRS <UI pid=F0 Len=30 >[09:38:22]"));
+        test::RunEvents(300);  // the second report arrives while the box is open
+        countWhileOpen = boxed.Store().Count();
+    };
+    tnc.Send(Packet("=4903.50N/07201.75W>088/036"));
+    ASSERT_TRUE(WaitFor([&] { return boxed.Store().Count() == 2; }));
+    EXPECT_EQ(countWhileOpen, 1u);
+    std::string why;
+    EXPECT_TRUE(boxed.Store().CheckInvariants(&why, "N3CALL-5 ")) << why;
+    boxed.Shutdown();
+}
+
 TEST_F(StationPipelineTest, AFailedBuildKeepsTheLastDocumentAndLaterReportsStillCount) {
     Start([](SettingsRecord& r) {
         r.RangeProportional = true;

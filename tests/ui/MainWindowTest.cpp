@@ -54,6 +54,15 @@ TEST(MainWindow, MirrorsTheModelAndForwardsCommands) {
     ASSERT_TRUE(WaitFor([&] { return window.List2()->count() == 2; }));
     EXPECT_EQ(window.List2()->item(1)->text(), QString::fromUtf8(">Caf\u00e9"));
 
+    // A position: its line in the station list, its details in the information panel.
+    tnc.Send(FakeTnc::Frame('U', " 1:Fm N0CALL-9 To APRS <UI>\r=4903.50N/07201.75W>088/036\r"));
+    ASSERT_TRUE(WaitFor([&] { return window.lstDataSent()->count() == 1; }));
+    EXPECT_EQ(window.lstDataSent()->item(0)->text().mid(16, 40),
+              "N0CALL-9   4903.50N 07201.75W 088/067 CA");
+    EXPECT_EQ(window.lblLat()->text(), "4903.50N");
+    EXPECT_EQ(window.lblStatus()->text(), "Prima posizione");
+    EXPECT_EQ(window.windowTitle(), "Vireo Earth Decoder by Tamberlo - 1 stations");
+
     // The information panel uncovers the monitor by moving the station list right.
     EXPECT_EQ(window.frmDataSent()->x(), 0);
     window.mnuDebug()->trigger();
