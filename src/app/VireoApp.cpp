@@ -603,20 +603,23 @@ void VireoApp::Untrack(std::string) {
 void VireoApp::mnuEnableTrack_Click() {
     model_.ShowTracks = !model_.ShowTracks;
     model_.mnuEnableTrack = model_.ShowTracks;
-    Exclusive([this] { kmlDirty_ = true; });
-    emit ModelChanged();
+    DocumentSettingChanged();
 }
 
 void VireoApp::mnuHeight_Click() {
     model_.mnuHeight = !model_.mnuHeight;
     model_.UseAltitude = model_.mnuHeight;
-    Exclusive([this] { kmlDirty_ = true; });
-    emit ModelChanged();
+    DocumentSettingChanged();
 }
 
 void VireoApp::mnuLinkOn_Click() {
     model_.mnuLinkOn = !model_.mnuLinkOn;
     model_.FollowLinks = model_.mnuLinkOn;
+    DocumentSettingChanged();
+}
+
+void VireoApp::DocumentSettingChanged() {
+    // Rebuilt once the store is free: after the work still open, if any.
     Exclusive([this] { kmlDirty_ = true; });
     emit ModelChanged();
 }

@@ -124,6 +124,7 @@ class VireoApp : public QObject, private HttpHandler {
     // Runs `work` now, or after the piece of work that is still open.
     void Exclusive(std::function<void()> work);
     void TickNow();
+    void DocumentSettingChanged();
     void StartFollowNow();
     void StopFollowNow();
     SettingsRecord RecordFromModel() const;

@@ -96,6 +96,15 @@ TEST_F(StationPipelineTest, AReportReachesTheListTheWindowAndTheServedDocument) 
     Hear(Packet("=4903.60N/07201.75W>090/036"), 1);
     EXPECT_EQ(app.Model().lblStatus, "Aggiornata posizione");
     EXPECT_EQ(app.Store().Tracks()[0].size(), 2u);
+
+    // The menu toggles change the document at once.
+    ASSERT_NE(app.KmlDocument().find("<LineString>"), std::string::npos);
+    app.mnuEnableTrack_Click();
+    app.mnuLinkOn_Click();
+    app.FlushKml();
+    EXPECT_EQ(app.KmlDocument().find("<LineString>"), std::string::npos);
+    EXPECT_NE(app.KmlDocument().find(app.ServerUrl().toStdString() + "/track/N3CALL-5"),
+              std::string::npos);
     EXPECT_TRUE(boxes.shown.empty());
 }
 
