@@ -142,6 +142,25 @@ TEST_F(StationPipelineTest, SendWindowAfterChangesForcedWindowsAndOncePerMinute)
     EXPECT_EQ(app.SendWindowInterval(), 30000);
 }
 
+TEST_F(StationPipelineTest, APickedStyleFileMovesTheIconsFolderAndFeedsTheDocument) {
+    Start();
+    QTemporaryDir other;
+    const QString path = QDir(other.path()).filePath("Mine.xml");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "<?xml version=\"1.0\"?>\n<Document>\n<Style id=\"CA\"><IconStyle><Icon>"
+        "<href>car.png</href></Icon></IconStyle></Style>\n</Document>\n");
+    file.close();
+    app.SetStyleFile(path);
+    EXPECT_EQ(app.Model().StyleFile, "Mine.xml");
+    EXPECT_EQ(app.Model().IconsFolder, QFile::encodeName(other.path()).toStdString());
+    EXPECT_NE(app.StyleText().find("<href>" + app.Model().IconsFolder + "/car.png</href>"),
+              std::string::npos);
+    Hear(Packet("=4903.50N/07201.75W>088/036"), 1);
+    EXPECT_NE(app.KmlDocument().find(app.StyleText()), std::string::npos);
+}
+
 TEST_F(StationPipelineTest, FollowLinksFollowAndTheFollowedCallIsSaved) {
     Start();
     Hear(Packet("=4903.50N/07201.75W>088/036"), 1);
