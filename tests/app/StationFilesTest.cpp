@@ -60,7 +60,6 @@ TEST(StationFilesFormatTest, WorkedExampleBytes) {
     const std::vector<Track> tracks{{kP1, kP2}, {kP1}};
     EXPECT_EQ(FormatPositionsIni(entries), kIni);
     EXPECT_EQ(FormatPositionsDat(tracks), kDat);
-    EXPECT_EQ(kDat.size(), 2 * 10 + 3 * 21u);
 
     const StationFilesContent back = ParseStationFiles(kIni, kDat);
     EXPECT_EQ(back.entries, entries);
@@ -113,9 +112,9 @@ TEST(StationFilesFormatTest, DamagedFilesLeaveAConsistentStore) {
     // Quotes, slots and lines that do not fit the form.
     EXPECT_EQ(restored("\"" + kLineA + ",1\r\n\"" + kLineB + "\",0\r\n", kDat), 1u);
     EXPECT_EQ(restored("\"" + kLineA + "\",x\r\n\"" + kLineB + "\",0\r\n", kDat), 1u);
-    EXPECT_EQ(restored("\"" + kLineA + "\",2147483647\r\n", kDat), 0u);
-    EXPECT_EQ(restored("\"" + kLineA + "\",99999999999\r\n", kDat), 0u);
-    EXPECT_EQ(restored("\"" + kLineA + "\",-7\r\n", kDat), 0u);
+    for (const char* slot : {"2147483647", "99999999999", "-7"}) {
+        EXPECT_EQ(restored("\"" + kLineA + "\"," + slot + "\r\n", kDat), 0u) << slot;
+    }
     EXPECT_EQ(restored("\"" + kLineA + "\",0\r\n\"" + kLineB + "\",0\r\n", kDat), 1u);
     EXPECT_EQ(restored("\"" + kLineA + "x\",1\r\n\"" + kLineB.substr(1) + "\",0\r\n", kDat), 0u);
     EXPECT_EQ(restored("\"" + kLineA + "\",0\n\"" + kLineB + "\",1", kDat), 2u);  // bare LF, no end
@@ -146,7 +145,6 @@ TEST_F(StationFilesDirTest, SaveThenLoadGivesTheSameStore) {
     back.Restore(loaded->entries, loaded->tracks);
     EXPECT_EQ(back.Entries(), store.Entries());
     EXPECT_EQ(back.Tracks(), store.Tracks());
-    EXPECT_TRUE(back.TracksAllocated());
     std::string why;
     EXPECT_TRUE(back.CheckInvariants(&why, std::string_view(c.FollowedCall))) << why;
 

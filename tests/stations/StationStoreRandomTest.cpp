@@ -28,17 +28,12 @@ struct Model {
         if (followed) text[25] = '*';
         std::size_t i = 0;
         while (i < lines.size() && Call(lines[i].text) != r.Call) ++i;
-        std::int32_t slot = -1;
-        if (i < lines.size()) {
-            slot = lines[i].slot;
-            text += " " + (c.AutoIcon ? r.IconCode : lines[i].text.substr(54, 2));
-            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-            out.Status = "Aggiornata posizione";
-        } else {
-            text += " " + (c.AutoIcon ? r.IconCode : std::string("00"));
-            out.Status = "Prima posizione";
-            out.NewStation = true;
-        }
+        const bool known = i < lines.size();
+        const std::int32_t slot = known ? lines[i].slot : -1;
+        text += " " + (c.AutoIcon ? r.IconCode : known ? lines[i].text.substr(54, 2) : "00");
+        if (known) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+        out.NewStation = !known;
+        out.Status = known ? "Aggiornata posizione" : "Prima posizione";
         lines.push_back({text, slot});
 
         const float lat = ReadLatitude(text.substr(27, 8));
@@ -46,16 +41,11 @@ struct Model {
         if (followed) out.FollowedDistanceM = Distance(c.HomeLatDeg, c.HomeLonDeg, lat, lon);
         const double t = ToOleDate(now);
         if (slot < 0) {
-            if (!allocated) {
-                slot = 0;
-                allocated = true;
-                tracks.assign(1, {});
-            } else {
-                slot = static_cast<std::int32_t>(tracks.size());
-                tracks.emplace_back();
-            }
-            tracks[static_cast<std::size_t>(slot)] = {{lon, lat, r.Altitude, t}};
-            lines.back().slot = slot;
+            // An empty list's tracks are stale: the first new station starts them again.
+            if (!allocated) tracks.clear();
+            allocated = true;
+            lines.back().slot = static_cast<std::int32_t>(tracks.size());
+            tracks.push_back({{lon, lat, r.Altitude, t}});
             out.RestartFollowLock = followed;
             return out;
         }
@@ -71,22 +61,17 @@ struct Model {
         return out;
     }
 
-    static std::int64_t Minute(const LocalDateTime& t, const LocalDateTime& now) {
-        return *StampMinute(FormatStamp(t), now);
-    }
-
     ExpiryOutcome Expire(const StoreContext& c, const LocalDateTime& now) {
         ExpiryOutcome out;
-        const std::int64_t nowMinute = Minute(now, now);
+        auto minute = [&now](const std::string& stamp) { return *StampMinute(stamp, now); };
+        const std::int64_t nowMinute = minute(FormatStamp(now));
         while (!lines.empty()) {
             std::size_t cand = 0;
             if (Call(lines[0].text) == c.FollowedCall) {
                 if (lines.size() == 1) break;
                 cand = 1;
             }
-            if (nowMinute - *StampMinute(lines[cand].text.substr(0, 14), now) <= c.StationTimeout) {
-                break;
-            }
+            if (nowMinute - minute(lines[cand].text.substr(0, 14)) <= c.StationTimeout) break;
             const std::int32_t s = lines[cand].slot;
             lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(cand));
             out.Changed = true;
@@ -119,12 +104,9 @@ struct Model {
             const auto n = static_cast<long>(track.size()) - 1;
             if (n <= 0) continue;
             long k = -1;
-            for (long j = n; j >= 0; --j) {
-                const LocalDateTime pt = FromOleDate(track[static_cast<std::size_t>(j)].Time);
-                if (nowMinute - Minute(pt, now) > c.TrackTimeout) {
-                    k = j;
-                    break;
-                }
+            for (long j = n; j >= 0 && k < 0; --j) {
+                const double time = track[static_cast<std::size_t>(j)].Time;
+                if (nowMinute - minute(FormatStamp(FromOleDate(time))) > c.TrackTimeout) k = j;
             }
             if (k == n) k = n - 1;
             if (k >= 0) {
@@ -155,16 +137,15 @@ std::string Position(long lat, long lon, int blanks) {
     return lt + " " + ln;
 }
 
-struct Station {
-    std::string call;
-    long lat = 0;
-    long lon = 0;
-};
-
 void RunRandom(std::uint32_t seed, int steps) {
     std::mt19937 rng(seed);
     auto uniform = [&rng](long lo, long hi) {
         return std::uniform_int_distribution<long>(lo, hi)(rng);
+    };
+    struct Station {
+        std::string call;
+        long lat = 0;
+        long lon = 0;
     };
     std::vector<Station> pool;
     for (const char* call : {"W1AW", "KW1AW", "W1AW-1", "N0CALL", "N0CALL-9", "N0CALL-15"}) {
@@ -173,10 +154,13 @@ void RunRandom(std::uint32_t seed, int steps) {
     while (pool.size() < 30)
         pool.push_back({"IZ" + std::to_string(uniform(0, 9)) + "X" + std::to_string(pool.size()) +
                         "-" + std::to_string(uniform(1, 15))});
-    for (Station& s : pool) {
-        s.call.resize(9, ' ');
+    auto anywhere = [&uniform](Station& s) {
         s.lat = uniform(-80 * 6000, 80 * 6000);
         s.lon = uniform(-179 * 6000, 179 * 6000);
+    };
+    for (Station& s : pool) {
+        s.call.resize(9, ' ');
+        anywhere(s);
     }
     const char* codes[] = {"CA", "TN", "00", "BU", "AI"};
 
@@ -204,8 +188,7 @@ void RunRandom(std::uint32_t seed, int steps) {
                 s.lat +=
                     (uniform(0, 1) ? 1 : -1) * uniform(9 * 6000, 30 * 6000);  // 1000 km and more
             } else {
-                s.lat = uniform(-80 * 6000, 80 * 6000);
-                s.lon = uniform(-179 * 6000, 179 * 6000);
+                anywhere(s);
             }
             s.lat = std::clamp(s.lat, -89L * 6000, 89L * 6000);
             s.lon = std::clamp(s.lon, -179L * 6000, 179L * 6000);
