@@ -9,18 +9,13 @@ namespace vireo {
 namespace {
 
 TEST(CoordinateText, ConvertsToSignedDegrees) {
-    EXPECT_FLOAT_EQ(Gmc_pToGrd("N42.00.00"), 42.0f);
-    EXPECT_FLOAT_EQ(Gmc_pToGrd("E012.00.00"), 12.0f);
-    EXPECT_FLOAT_EQ(Gmc_pToGrd("S33.25.64"), -33.4273333f);
-    EXPECT_FLOAT_EQ(Gmc_pToGrd("W112.07.74"), -112.129f);
-    EXPECT_FLOAT_EQ(Gmc_pToGrd("n42.30.50"), 42.508333f);
-    EXPECT_FLOAT_EQ(Gmc_pToGrd("N42.30.5"), 42.508333f);
-    EXPECT_FLOAT_EQ(Gmc_pToGrd("-42.30.00"), -42.5f);
-    EXPECT_FLOAT_EQ(Gmc_pToGrd("42.30.00"), 42.5f);
+    const std::pair<const char*, float> cases[] = {
+        {"N42.00.00", 42.0f},      {"E012.00.00", 12.0f},     {"S33.25.64", -33.4273333f},
+        {"W112.07.74", -112.129f}, {"n42.30.50", 42.508333f}, {"N42.30.5", 42.508333f},
+        {"-42.30.00", -42.5f},     {"42.30.00", 42.5f}};
+    for (const auto& [text, degrees] : cases) EXPECT_FLOAT_EQ(Gmc_pToGrd(text), degrees) << text;
     // Texts the form does not cover give 0 or a finite value, never a failure.
-    EXPECT_EQ(Gmc_pToGrd("N42"), 0.0f);
-    EXPECT_EQ(Gmc_pToGrd("Nxx.30.00"), 0.0f);
-    EXPECT_EQ(Gmc_pToGrd(""), 0.0f);
+    for (const char* text : {"N42", "Nxx.30.00", ""}) EXPECT_EQ(Gmc_pToGrd(text), 0.0f) << text;
     EXPECT_TRUE(std::isfinite(Gmc_pToGrd(std::string(400, '9') + ".00.00")));
 }
 
@@ -34,11 +29,8 @@ TEST(CoordinateText, ValidatesLatitudesAndLongitudes) {
           "...", "N42.0a.00", "N-42.00.00", "N42.00.00x", "N4x.00.00"}) {
         EXPECT_FALSE(IsLatGmc_p(lat)) << lat;
     }
-    EXPECT_TRUE(IsLngGmc_p("E012.00.00"));
-    EXPECT_TRUE(IsLngGmc_p("W112.07.74"));
-    EXPECT_TRUE(IsLngGmc_p("w180.00.00"));
-    EXPECT_FALSE(IsLngGmc_p("E181.00.00"));
-    EXPECT_FALSE(IsLngGmc_p("N012.00.00"));
+    for (const char* lng : {"E012.00.00", "W112.07.74", "w180.00.00"}) EXPECT_TRUE(IsLngGmc_p(lng));
+    for (const char* lng : {"E181.00.00", "N012.00.00"}) EXPECT_FALSE(IsLngGmc_p(lng)) << lng;
 }
 
 }  // namespace

@@ -21,25 +21,17 @@ struct Row {
     std::string packet, format, lat, lon, course, speedKn, altM, symTable, symCode, ambiguity, note;
 };
 
+// The packet column escapes "\\", tabs ("\\t") and other bytes ("\\xHH").
 std::string Unescape(const std::string& s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] != '\\' || i + 1 == s.size()) {
             out += s[i];
-            continue;
-        }
-        const char e = s[++i];
-        if (e == 't') {
-            out += '\t';
-        } else if (e == 'r') {
-            out += '\r';
-        } else if (e == 'n') {
-            out += '\n';
-        } else if (e == 'x' && i + 2 < s.size()) {
+        } else if (s[++i] == 'x' && i + 2 < s.size()) {
             out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
             i += 2;
         } else {
-            out += e;
+            out += s[i] == 't' ? '\t' : s[i];
         }
     }
     return out;
@@ -48,14 +40,8 @@ std::string Unescape(const std::string& s) {
 std::vector<Row> ReadCorpus() {
     std::ifstream in(VIREO_TEST_DATA "/public.tsv", std::ios::binary);
     std::vector<Row> rows;
-    std::string line;
-    bool header = true;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        if (header) {  // column names
-            header = false;
-            continue;
-        }
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#' || line.starts_with("source\t")) continue;
         std::vector<std::string> cells;
         std::stringstream split(line);
         for (std::string cell; std::getline(split, cell, '\t');) cells.push_back(cell);
@@ -74,7 +60,6 @@ struct Difference {
     const char* why;
 };
 
-//
 // Besides these rows, two conventions differ from some libraries and are allowed for below:
 // - a compressed course byte "!" is course 0 here, 360 in some libraries (compared modulo 360);
 // - speeds are kept in whole knots before the km/h conversion (compressed 58.08 kn -> 58 kn).
@@ -97,23 +82,19 @@ const Difference* DifferenceFor(const std::string& packet) {
 // Whether the program is meant to refuse the row by its own rules: only moving stations with a
 // course and speed, and no position ambiguity in uncompressed reports.
 bool RefusedByDesign(const Row& row) {
-    if (row.format == "invalid") return true;
-    if (row.note.find("LAST-RESORT") != std::string::npos) return true;  // data type not first
+    if (row.format == "invalid" || row.note.find("LAST-RESORT") != std::string::npos) return true;
     if (row.symCode == "-" || row.symCode == "#") return true;
     if (row.format != "mic-e" && row.symCode == "_") return true;
     if (row.format == "uncompressed") {
         return row.course.empty() || row.speedKn.empty() || row.ambiguity != "0";
     }
-    if (row.format == "compressed") return row.course.empty();
-    return false;
+    return row.format == "compressed" && row.course.empty();
 }
 
 double Degrees(std::string_view text, std::size_t degreeDigits) {
-    const double degrees = std::stod(std::string(text.substr(0, degreeDigits)));
-    const double minutes = std::stod(std::string(text.substr(degreeDigits, 5)));
-    const char hemisphere = text[degreeDigits + 5];
-    const double value = degrees + minutes / 60.0;
-    return hemisphere == 'S' || hemisphere == 'W' ? -value : value;
+    const double value = std::stod(std::string(text.substr(0, degreeDigits))) +
+                         std::stod(std::string(text.substr(degreeDigits, 5))) / 60.0;
+    return text[degreeDigits + 5] == 'S' || text[degreeDigits + 5] == 'W' ? -value : value;
 }
 
 TEST(Corpus, EveryRowDecodesAsTheLibrariesSayOrAsThisProgramRules) {

@@ -25,14 +25,10 @@ struct Draw {
 
     // Hundredths of a minute up to `limitDegrees`, often close to 0 or to the limit.
     int Angle(int nearHigh, int limitDegrees) {
-        switch (Int(0, 2)) {
-            case 0:
-                return Int(0, 300);
-            case 1:
-                return std::min(limitDegrees * 6000, nearHigh + Int(-300, 300));
-            default:
-                return Int(0, limitDegrees * 6000);
-        }
+        const int kind = Int(0, 2);
+        if (kind == 0) return Int(0, 300);
+        if (kind == 1) return std::min(limitDegrees * 6000, nearHigh + Int(-300, 300));
+        return Int(0, limitDegrees * 6000);
     }
 };
 
@@ -47,6 +43,12 @@ std::string AngleText(int hundredths, int degreeDigits) {
 std::string CourseSpeedText(int course, double knots) {
     char out[16];
     std::snprintf(out, sizeof out, "%03d/%03ld", course, std::lround(knots * 1.852));
+    return out;
+}
+
+std::string Base91(long value, std::size_t width) {
+    std::string out(width, '!');
+    for (std::size_t k = width; k-- > 0; value /= 91) out[k] = static_cast<char>(value % 91 + 33);
     return out;
 }
 
@@ -67,16 +69,12 @@ TEST(RoundTrip, MicE) {
         const std::string digits = latText.substr(0, 4) + latText.substr(5, 2);
         const int lonDegrees = lon / 6000, lonMinutes = lon / 100 % 60;
         const bool offset = lonDegrees < 10 || lonDegrees >= 100;
+        const bool flags[6] = {
+            (message & 4) != 0, (message & 2) != 0, (message & 1) != 0, north, offset, west};
         std::string dest(6, ' ');
-        for (int k = 0; k < 6; ++k) {
-            const char d = digits[static_cast<std::size_t>(k)];
-            bool flag = false;
-            if (k < 3) flag = ((message >> (2 - k)) & 1) != 0;
-            if (k == 3) flag = north;
-            if (k == 4) flag = offset;
-            if (k == 5) flag = west;
-            const char base = !flag ? '0' : (k < 3 && custom) ? 'A' : 'P';
-            dest[static_cast<std::size_t>(k)] = static_cast<char>(base + (d - '0'));
+        for (std::size_t k = 0; k < 6; ++k) {
+            const char base = !flags[k] ? '0' : (k < 3 && custom) ? 'A' : 'P';
+            dest[k] = static_cast<char>(base + (digits[k] - '0'));
         }
         std::string info = draw.Coin() ? "`" : "'";
         info += static_cast<char>(lonDegrees < 10    ? lonDegrees + 118
@@ -89,19 +87,14 @@ TEST(RoundTrip, MicE) {
         info += static_cast<char>(speed % 10 * 10 + course / 100 + 28);
         info += static_cast<char>(course % 100 + 28);
         info += ">/";
-        const int a = altitude + 10000;
-        const std::string base91 = {static_cast<char>(a / 8281 + 33),
-                                    static_cast<char>(a / 91 % 91 + 33),
-                                    static_cast<char>(a % 91 + 33)};
-        if (altitudeForm == 1) info += base91 + "}";
-        if (altitudeForm == 2) info += "]" + base91 + "}";
+        if (altitudeForm != 0)
+            info += (altitudeForm == 2 ? "]" : "") + Base91(altitude + 10000, 3) + "}";
         info += "Comment";
 
         SCOPED_TRACE(dest + " " + info);
         const DecodeResult r = DecodeMicE(HeaderTo(dest), info);
-        const bool anyOne = message != 0;
-        EXPECT_EQ(r.labels.lblMsg, custom && anyOne ? "Custom-" + std::to_string(7 - message)
-                                                    : std::string(kStandard[message]));
+        EXPECT_EQ(r.labels.lblMsg, custom && message != 0 ? "Custom-" + std::to_string(7 - message)
+                                                          : std::string(kStandard[message]));
         EXPECT_EQ(r.labels.lblComment, "Comment");
         if (lat == 0 || lon == 0) {
             EXPECT_FALSE(r.report);
@@ -153,13 +146,6 @@ double Degrees(std::string_view text, std::size_t degreeDigits) {
     return hemisphere == 'S' || hemisphere == 'W' ? -value : value;
 }
 
-std::string Base91(long value) {
-    std::string out(4, '!');
-    for (int k = 3; k >= 0; --k, value /= 91)
-        out[static_cast<std::size_t>(k)] = static_cast<char>(value % 91 + 33);
-    return out;
-}
-
 TEST(RoundTrip, Compressed) {
     Draw draw;
     for (int i = 0; i < 3000; ++i) {
@@ -175,8 +161,8 @@ TEST(RoundTrip, Compressed) {
         const bool withAltitude = draw.Coin();
         const int feet = draw.Int(0, 99999);
 
-        std::string field = std::string(draw.Coin() ? "/" : "\\") + Base91(latSum) +
-                            Base91(lonSum) + ">" + static_cast<char>(c + 33) +
+        std::string field = std::string(draw.Coin() ? "/" : "\\") + Base91(latSum, 4) +
+                            Base91(lonSum, 4) + ">" + static_cast<char>(c + 33) +
                             static_cast<char>(s + 33) + static_cast<char>(type + 33);
         if (withAltitude) field += "/A=" + std::to_string(1000000 + feet).substr(1);
 

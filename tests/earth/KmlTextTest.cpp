@@ -18,17 +18,13 @@ std::string Reference(float value) {
     return std::string(buf, r.ptr);
 }
 
-TEST(KmlTextTest, CoordinateExamples) {
-    EXPECT_EQ(CoordinateText(45.5f), "45.5");
-    EXPECT_EQ(CoordinateText(-72.029167f), "-72.02917");
-    EXPECT_EQ(CoordinateText(49.058333f), "49.05833");
-    EXPECT_EQ(CoordinateText(-180.0f), "-180");
-    EXPECT_EQ(CoordinateText(0.5f), "0.5");
+// What the standard conversion (compared below) would write in exponent form, signed zeros, and
+// an exact tie.
+TEST(KmlTextTest, CoordinatesTheStandardConversionDoesNotCover) {
     EXPECT_EQ(CoordinateText(10.015625f), "10.01562");   // an exact tie rounds to even
     EXPECT_EQ(CoordinateText(9.9999997e-5f), "0.0001");  // rounding reaches the next power
     EXPECT_EQ(CoordinateText(0.0f), "0");
     EXPECT_EQ(CoordinateText(-0.0f), "-0");
-    // Tiny and huge magnitudes are written plain, never in exponent form.
     EXPECT_EQ(CoordinateText(1.234e-5f), "0.00001234");
     EXPECT_EQ(CoordinateText(-2.5e-9f), "-0.0000000025");
     EXPECT_EQ(CoordinateText(1.5e8f), "150000000");
@@ -64,14 +60,9 @@ TEST(KmlTextTest, CoordinatesMatchTheStandardConversion) {
 }
 
 TEST(KmlTextTest, Numbers) {
-    EXPECT_EQ(LeadingNumber("067"), 67);
-    EXPECT_EQ(LeadingNumber("  12.5ab"), 12.5);
-    EXPECT_EQ(LeadingNumber("-3"), -3);
-    EXPECT_EQ(LeadingNumber("abc"), 0);
-    EXPECT_EQ(LeadingNumber(""), 0);
-    EXPECT_EQ(LeadingNumber("inf"), 0);
-    EXPECT_EQ(LeadingNumber("1e999"), 0);
-
+    const std::pair<const char*, double> leading[] = {
+        {"067", 67}, {"  12.5ab", 12.5}, {"-3", -3}, {"abc", 0}, {"", 0}, {"inf", 0}, {"1e999", 0}};
+    for (const auto& [text, value] : leading) EXPECT_EQ(LeadingNumber(text), value) << text;
     EXPECT_EQ(StrictNumber(" 350 "), 350);
     EXPECT_EQ(StrictNumber("+1200"), 1200);
     EXPECT_EQ(StrictNumber("-73"), -73);
@@ -81,18 +72,16 @@ TEST(KmlTextTest, Numbers) {
 }
 
 TEST(KmlTextTest, Escaping) {
-    std::string out;
-    AppendXmlText(out, "a&<>\"'\xB0\x01\t");
-    EXPECT_EQ(out, "a&amp;&lt;&gt;&quot;&apos;\xC2\xB0?\t");
-    out.clear();
-    AppendUtf8(out, "<b>\xFF\x7F");
-    EXPECT_EQ(out, "<b>\xC3\xBF\x7F");
-    out.clear();
-    AppendPercentEncoded(out, "N0CALL-9 a/b\"~_.\xE8");
-    EXPECT_EQ(out, "N0CALL-9%20a%2Fb%22~_.%E8");
-    out.clear();
-    AppendCdataContent(out, "x]]>y]]]>\xE9");
-    EXPECT_EQ(out, "x]]]]><![CDATA[>y]]]]]><![CDATA[>\xC3\xA9");
+    const auto with = [](void (*append)(std::string&, std::string_view), std::string_view text) {
+        std::string out;
+        append(out, text);
+        return out;
+    };
+    EXPECT_EQ(with(AppendXmlText, "a&<>\"'\xB0\x01\t"), "a&amp;&lt;&gt;&quot;&apos;\xC2\xB0?\t");
+    EXPECT_EQ(with(AppendUtf8, "<b>\xFF\x7F"), "<b>\xC3\xBF\x7F");
+    EXPECT_EQ(with(AppendPercentEncoded, "N0CALL-9 a/b\"~_.\xE8"), "N0CALL-9%20a%2Fb%22~_.%E8");
+    EXPECT_EQ(with(AppendCdataContent, "x]]>y]]]>\xE9"),
+              "x]]]]><![CDATA[>y]]]]]><![CDATA[>\xC3\xA9");
 }
 
 }  // namespace

@@ -2,16 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
-#include <set>
 
 #include "earth/IconSet.h"
 
 namespace vireo {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(StyleFileTest, LinesOfTheStyleBlock) {
     const std::string content =
@@ -31,41 +27,25 @@ TEST(StyleFileTest, LinesOfTheStyleBlock) {
     EXPECT_EQ(StyleTextFromContent("\r\n\r\n<Docum", "/x"), "");
 }
 
-TEST(StyleFileTest, ReadsTheFileInTheIconsFolder) {
-    const fs::path folder = fs::temp_directory_path() / "vireo_style_test";
-    fs::create_directories(folder);
-    std::ofstream(folder / "s.xml", std::ios::binary)
-        << "<Document>\r\n<Style id=\"CA\"><href>car.png</href></Style>\r\n</Document>\r\n";
-    EXPECT_EQ(LoadStyleText(folder.string(), "s.xml"),
-              "<Style id=\"CA\"><href>" + folder.string() + "/car.png</href></Style>");
-    EXPECT_EQ(LoadStyleText(folder.string(), "missing.xml"), "");
-    EXPECT_EQ(LoadStyleText(folder.string(), ""), "");  // the folder itself
-    fs::remove_all(folder);
-}
-
 #ifdef VIREO_ICONS_BUILD_DIR
+// Reading the file in the icons folder; a missing file, or none, gives no style block.
 TEST(StyleFileTest, DefaultIconSetCoversEverySymbolCode) {
     const std::string folder = VIREO_ICONS_BUILD_DIR;
+    EXPECT_EQ(LoadStyleText(folder, "missing.xml"), "");
+    EXPECT_EQ(LoadStyleText(folder, ""), "");  // the folder itself
     const std::string style = LoadStyleText(folder, std::string(kDefaultStyleFileName));
     // Every icon code the symbol mapping gives, and "00" for none.
     for (const char* code : {"CA", "TN", "MO", "AI", "KE", "BA", "PO", "RE", "HE", "BO", "JO", "AM",
                              "CY", "FT", "JE", "TR", "VA", "00"}) {
-        const std::string id = std::string("<Style id=\"") + code + "\">";
-        const auto at = style.find(id);
+        const auto at = style.find(std::string("<Style id=\"") + code + "\">");
         ASSERT_NE(at, std::string::npos) << code;
         const auto href = style.find("<href>", at) + 6;
-        const auto end = style.find("</href>", href);
-        const std::string image = style.substr(href, end - href);
-        EXPECT_EQ(image.rfind(folder + "/", 0), 0u) << image;
-        EXPECT_TRUE(fs::is_regular_file(image)) << image;
-        std::ifstream png(image, std::ios::binary);
-        char magic[8] = {};
-        png.read(magic, 8);
+        const std::string image = style.substr(href, style.find("</href>", href) - href);
+        EXPECT_TRUE(image.starts_with(folder + "/")) << image;
+        char magic[4] = {};
+        std::ifstream(image, std::ios::binary).read(magic, 4);
         EXPECT_EQ(std::string(magic + 1, 3), "PNG") << image;
     }
-    std::set<std::string_view> codes;
-    for (const IconFile& icon : kIconFiles) codes.insert(icon.code);
-    EXPECT_EQ(codes.size(), kIconFiles.size());
 }
 #endif
 

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,42 +18,32 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
+// The document only ever holds Latin-1 letters: two bytes at most.
 bool ValidUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
         const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t extra = 0;
-        if (c < 0x80) {
-            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
-        } else if ((c & 0xE0) == 0xC0 && c >= 0xC2) {
-            extra = 1;
-        } else {
-            return false;  // the document only ever holds Latin-1 letters: two bytes at most
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
+        if (c >= 0x80 && (c < 0xC2 || c > 0xDF || ++i == s.size() ||
+                          (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80)) {
+            return false;
         }
-        if (i + extra >= s.size()) return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += 1 + extra;
     }
     return true;
 }
 
 void CheckMarkup(std::string_view doc) {
-    static const std::set<std::string_view> tags = {
-        "kml",         "Document",    "NetworkLink", "name",         "open",
-        "flyToView",   "LookAt",      "longitude",   "latitude",     "range",
-        "tilt",        "heading",     "Placemark",   "styleUrl",     "Style",
-        "IconStyle",   "description", "Point",       "altitudeMode", "extrude",
-        "coordinates", "LineString",  "tessellate",  "Folder",       "NetworkLinkControl",
-        "message"};
+    const std::string_view tags =
+        " kml Document NetworkLink name open flyToView LookAt longitude latitude range tilt heading"
+        " Placemark styleUrl Style IconStyle description Point altitudeMode extrude coordinates"
+        " LineString tessellate Folder NetworkLinkControl message ";
     const std::string_view declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-    Check(doc.substr(0, declaration.size()) == declaration);
+    Check(doc.starts_with(declaration));
     for (std::size_t i = declaration.size(); i < doc.size(); ++i) {
         if (doc.substr(i, 9) == "<![CDATA[") {
             const auto end = doc.find("]]>", i);
             Check(end != std::string_view::npos);
             const std::string_view link = doc.substr(i + 9, end - i - 9);
-            Check(link.substr(0, 9) == "<a href=\"");
+            Check(link.starts_with("<a href=\""));
             const auto quote = link.find('"', 9);
             Check(quote != std::string_view::npos);
             Check(link.substr(9, quote - 9).find_first_of("<>\" ") == std::string_view::npos);
@@ -62,15 +51,17 @@ void CheckMarkup(std::string_view doc) {
                   link.substr(quote) == "\">Stop follow</a>");
             i = end + 2;
         } else if (doc[i] == '<') {
-            std::size_t at = i + 1 + (doc.substr(i + 1, 1) == "/");
+            const std::size_t at = i + 1 + (doc.substr(i + 1, 1) == "/");
             const auto end = doc.find_first_of(" >", at);
             Check(end != std::string_view::npos);
-            Check(tags.count(doc.substr(at, end - at)) == 1);
+            Check(tags.find(" " + std::string(doc.substr(at, end - at)) + " ") !=
+                  std::string_view::npos);
         } else if (doc[i] == '&') {
-            const std::string_view rest = doc.substr(i);
-            Check(rest.starts_with("&amp;") || rest.starts_with("&lt;") ||
-                  rest.starts_with("&gt;") || rest.starts_with("&quot;") ||
-                  rest.starts_with("&apos;"));
+            bool entity = false;
+            for (const char* e : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"}) {
+                entity = entity || doc.substr(i).starts_with(e);
+            }
+            Check(entity);
         }
     }
 }
@@ -92,25 +83,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fields.resize(std::max<std::size_t>(fields.size(), 7));
     const unsigned flags = fields[0].empty() ? 0u : static_cast<unsigned char>(fields[0][0]);
-    vireo::KmlSettings settings;
-    settings.ShowTracks = flags & 1;
-    settings.UseAltitude = flags & 2;
-    settings.FollowLinks = flags & 4;
-    settings.HeadingFromStation = flags & 8;
-    settings.RangeProportional = flags & 16;
-    settings.followLockRunning = flags & 32;
-    settings.FollowedCall = fields[1];
-    settings.ViewRange = fields[2];
-    settings.ViewTilt = fields[3];
-    settings.ViewHeading = fields[4];
-    settings.MinRange = fields[5];
-    settings.MaxRange = fields[6];
+    using S = vireo::KmlSettings;
+    S settings;
+    bool S::*const switches[] = {&S::ShowTracks,        &S::UseAltitude,
+                                 &S::FollowLinks,       &S::HeadingFromStation,
+                                 &S::RangeProportional, &S::followLockRunning};
+    for (std::size_t b = 0; b < 6; ++b) settings.*switches[b] = (flags >> b) & 1;
+    std::string_view S::*const texts[] = {&S::FollowedCall, &S::ViewRange, &S::ViewTilt,
+                                          &S::ViewHeading,  &S::MinRange,  &S::MaxRange};
+    for (std::size_t k = 0; k < 6; ++k) settings.*texts[k] = fields[k + 1];
     settings.ServerUrl = "http://host:8008";
 
     std::vector<vireo::Track> tracks;
-    std::vector<std::string_view> lines;
     for (std::size_t i = 7; i < fields.size(); i += 2) {
-        lines.push_back(fields[i]);
         const std::string_view alt = i + 1 < fields.size() ? fields[i + 1] : "---";
         vireo::Track track;
         for (std::size_t p = 0; p < 1 + fields[i].size() % 3; ++p) {
@@ -123,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         tracks.push_back(std::move(track));
     }
     std::vector<vireo::KmlStation> stations;
-    for (std::size_t i = 0; i < lines.size(); ++i) stations.push_back({lines[i], &tracks[i]});
+    for (std::size_t i = 0; i < tracks.size(); ++i)
+        stations.push_back({fields[7 + 2 * i], &tracks[i]});
 
     const vireo::KmlBuild build = vireo::BuildKml(stations, settings);
     if (build.ok) {
