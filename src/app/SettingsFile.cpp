@@ -10,6 +10,8 @@
 #include <system_error>
 #include <vector>
 
+#include "earth/KmlText.h"  // TrimBlanks
+
 namespace vireo {
 namespace {
 
@@ -70,12 +72,6 @@ bool IsBlank(char c) {
 }
 bool IsSeparator(char c) {
     return c == ',' || c == '\r' || c == '\n';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
 }
 
 // Splits `text` into at most `wanted` fields. A field ends at a comma or a line end (CR, LF or

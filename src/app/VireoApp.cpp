@@ -19,6 +19,7 @@
 #include "aprs/MonitorText.h"
 #include "aprs/PacketDispatch.h"
 #include "earth/KmlDocument.h"
+#include "earth/KmlText.h"
 #include "earth/NetworkLinkFile.h"
 #include "earth/StyleFile.h"
 
@@ -41,15 +42,9 @@ std::string ToBytes(const QString& text) {
     return text.toLatin1().toStdString();
 }
 
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // The port of a port box: a whole number from 1 to 65535, blanks around it allowed.
 std::optional<quint16> ParsePort(const std::string& text) {
-    const std::string digits = Trim(text);
+    const std::string_view digits = TrimBlanks(text);
     unsigned value = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || value == 0 ||
@@ -140,7 +135,7 @@ void VireoApp::Startup() {
     Exclusive([this] {
         TickNow();
         if (!model_.FollowedCall.empty()) {
-            StartFollowNow();
+            StartFollow();
             model_.txtTrackThis = model_.FollowedCall;
         }
         BuildKml();
@@ -279,7 +274,7 @@ void VireoApp::nmuConnect_Click() {
         ResetConnectCaption();
         return;
     }
-    if (!model_.txtAddr.empty()) agwHost_ = Trim(model_.txtAddr);
+    if (!model_.txtAddr.empty()) agwHost_ = TrimBlanks(model_.txtAddr);
     if (!model_.txtPort.empty()) {
         const auto port = ParsePort(model_.txtPort);
         if (!port) {
@@ -559,10 +554,6 @@ void VireoApp::TickNow() {
 }
 
 void VireoApp::StartFollow() {
-    Exclusive([this] { StartFollowNow(); });
-}
-
-void VireoApp::StartFollowNow() {
     model_.mnuFollow = "&Follow a new station";
     model_.mnuUnfollow = "&Stop following " + model_.FollowedCall;
     model_.mnuUnfollowVisible = true;
@@ -572,10 +563,6 @@ void VireoApp::StartFollowNow() {
 }
 
 void VireoApp::StopFollow() {
-    Exclusive([this] { StopFollowNow(); });
-}
-
-void VireoApp::StopFollowNow() {
     model_.mnuFollow = "&Follow a station";
     model_.mnuUnfollowVisible = false;
     model_.FollowedCall.clear();
@@ -589,13 +576,13 @@ void VireoApp::Track(std::string call) {
         padded.resize(9, ' ');
         model_.txtTrackThis = padded;
         model_.FollowedCall = padded;
-        StartFollowNow();
+        StartFollow();
     });
 }
 
 void VireoApp::Untrack(std::string) {
     Exclusive([this] {
-        StopFollowNow();
+        StopFollow();
         if (!tmrSendData_.isActive()) tmrSendData_.start();
     });
 }

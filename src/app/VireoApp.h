@@ -79,9 +79,6 @@ class VireoApp : public QObject, private HttpHandler {
     void StartForcedSend(int ms);
     // The once-a-minute housekeeping: clock line, expiry, the send window's reopening.
     void tmrTimeout_Timer();
-    // Makes FollowedCall the followed station, or stops following.
-    void StartFollow();
-    void StopFollow();
 
     // Menu commands.
     void nmuConnect_Click();
@@ -125,8 +122,9 @@ class VireoApp : public QObject, private HttpHandler {
     void Exclusive(std::function<void()> work);
     void TickNow();
     void DocumentSettingChanged();
-    void StartFollowNow();
-    void StopFollowNow();
+    // Makes FollowedCall the followed station, or stops following.
+    void StartFollow();
+    void StopFollow();
     SettingsRecord RecordFromModel() const;
     void ShowCompactLayout();
 

@@ -53,17 +53,4 @@ struct KmlBuild {
 // a station without a track of at least one point.
 KmlBuild BuildKml(std::span<const KmlStation> stations, const KmlSettings& settings);
 
-// Remembers the document as it stood at its last change, to tell a changed document from a
-// rebuild that came out the same.
-struct KmlChangeTracker {
-    std::string lastChanged;
-
-    // True (and the document remembered) when `document` differs from the last change.
-    bool Update(const std::string& document) {
-        if (document == lastChanged) return false;
-        lastChanged = document;
-        return true;
-    }
-};
-
 }  // namespace vireo

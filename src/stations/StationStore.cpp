@@ -333,7 +333,6 @@ ExpiryOutcome StationStore::ExpireStations(const StoreContext& context, const Lo
         const auto stamp = StampMinute(kStampField.Of(candidate->second.text), now);
         if (stamp && nowMinute - *stamp <= context.StationTimeout) break;
         RemoveLine(candidate);
-        ++outcome.StationsRemoved;
         outcome.Changed = true;
     }
 
@@ -367,7 +366,6 @@ ExpiryOutcome StationStore::ExpireStations(const StoreContext& context, const Lo
         if (k > n) continue;
         if (k == n) k = n - 1;
         track.erase(track.begin(), track.begin() + static_cast<std::ptrdiff_t>(k + 1));
-        outcome.PointsRemoved += k + 1;
         outcome.Changed = true;
     }
     if (outcome.Changed) ++version_;

@@ -71,8 +71,6 @@ struct UpdateOutcome {
 struct ExpiryOutcome {
     bool Changed = false;
     bool Empty = false;  // the list is empty after the run
-    std::size_t StationsRemoved = 0;
-    std::size_t PointsRemoved = 0;
 };
 
 class StationStore {
@@ -123,17 +121,11 @@ class StationStore {
     // The lines from top to bottom.
     std::vector<StationEntry> Entries() const;
 
-    // Visits every line with its track, from the top or from the bottom:
+    // Visits every line with its track, from the top:
     // f(const std::string& text, std::int32_t slot, const Track& track).
     template <class F>
     void ForEachTopDown(F&& f) const {
         for (const auto& [seq, entry] : lines_) f(entry.text, entry.slot, TrackOf(entry));
-    }
-    template <class F>
-    void ForEachBottomUp(F&& f) const {
-        for (auto it = lines_.rbegin(); it != lines_.rend(); ++it) {
-            f(it->second.text, it->second.slot, TrackOf(it->second));
-        }
     }
 
     bool TracksAllocated() const { return tracksAllocated_; }
