@@ -16,10 +16,10 @@
 #include <string>
 
 #include "agwpe/AgwFrame.h"
-#include "app/MessageBoxes.h"
-#include "app/SettingsFile.h"
-#include "app/VireoApp.h"
-#include "ui/MainWindow.h"
+#include "settings/MessageBoxes.h"
+#include "settings/SettingsFile.h"
+#include "shell/MainWindow.h"
+#include "shell/VireoApp.h"
 
 namespace {
 

@@ -9,10 +9,10 @@ jobs=$(nproc)
 
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIREO_WERROR=ON
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVIREO_SANITIZE=ON
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVIREO_SANITIZE=ON -DVIREO_WERROR=ON
 cmake --build build-sanitize -j"$jobs"
 (cd build-sanitize && ctest --output-on-failure -j"$jobs" -LE e2e)

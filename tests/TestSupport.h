@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "agwpe/AgwFrame.h"
-#include "app/MessageBoxes.h"
+#include "settings/MessageBoxes.h"
 
 namespace vireo::test {
 

@@ -1,4 +1,4 @@
-#include "agwpe/AgwLink.h"
+#include "shell/AgwLink.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "app/SettingsApply.h"
+#include "settings/SettingsApply.h"
+#include "text/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/StationFiles.h"
+#include "stations/StationFiles.h"
 
 #include <gtest/gtest.h>
 

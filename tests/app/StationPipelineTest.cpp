@@ -6,8 +6,8 @@
 #include <QFile>
 
 #include "../TestSupport.h"
-#include "app/StationFiles.h"
-#include "app/VireoApp.h"
+#include "shell/VireoApp.h"
+#include "stations/StationFiles.h"
 
 namespace vireo {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/VireoApp.h"
+#include "shell/VireoApp.h"
 
 #include <gtest/gtest.h>
 

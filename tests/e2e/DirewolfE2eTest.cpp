@@ -12,8 +12,8 @@
 #include <fstream>
 
 #include "../TestSupport.h"
-#include "app/SettingsFile.h"
-#include "app/VireoApp.h"
+#include "settings/SettingsFile.h"
+#include "shell/VireoApp.h"
 
 namespace vireo {
 namespace {

@@ -1,4 +1,4 @@
-#include "earth/HttpServer.h"
+#include "shell/HttpServer.h"
 
 #include <gtest/gtest.h>
 

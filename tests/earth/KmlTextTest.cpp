@@ -1,4 +1,5 @@
-#include "earth/KmlText.h"
+#include "earth/KmlCoordinate.h"
+#include "text/Text.h"
 
 #include <gtest/gtest.h>
 

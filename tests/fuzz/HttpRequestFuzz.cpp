@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "earth/HttpProtocol.h"
+#include "text/Text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view received(reinterpret_cast<const char*>(data), size);

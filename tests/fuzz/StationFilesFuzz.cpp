@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/StationFiles.h"
+#include "stations/StationFiles.h"
 #include "stations/StationStore.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/MainWindow.h"
+#include "shell/MainWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <QListWidget>
 
 #include "../TestSupport.h"
-#include "app/VireoApp.h"
+#include "shell/VireoApp.h"
 
 namespace vireo {
 namespace {

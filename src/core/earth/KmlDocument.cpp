@@ -1,0 +1,308 @@
+#include "earth/KmlDocument.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "earth/KmlCoordinate.h"
+#include "stations/OleDate.h"
+#include "text/Text.h"
+
+namespace vireo {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kDegreeSign = "\xC2\xB0";  // U+00B0 in UTF-8
+
+// Average bytes the document takes per station and per track point, to reserve it whole.
+constexpr std::size_t kBytesPerStation = 900;
+constexpr std::size_t kBytesPerPoint = 24;
+
+void AppendNumber(std::string& out, double value) {
+    char buf[64];
+    std::to_chars_result r{};
+    value += 0.0;  // no "-0"
+    if (value == std::floor(value) && std::fabs(value) < 1e15) {
+        r = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(value));
+    } else {
+        r = std::to_chars(buf, buf + sizeof buf, value);
+    }
+    out.append(buf, r.ptr);
+}
+
+void AppendTime(std::string& out, double oleDate) {
+    const LocalDateTime t = FromOleDate(oleDate);
+    const char text[] = {static_cast<char>('0' + t.hour / 10), static_cast<char>('0' + t.hour % 10),
+                         ':', static_cast<char>('0' + t.minute / 10),
+                         static_cast<char>('0' + t.minute % 10)};
+    out.append(text, sizeof text);
+}
+
+// What the document needs of one station, read from its line and track.
+struct StationView {
+    std::string_view stamp, call, trimmedCall, course, iconCode;
+    double speed = 0;
+    const Track* track = nullptr;
+    const TrackPoint* newest = nullptr;
+    bool absolute = false;  // drawn at its altitude
+};
+
+bool ReadStation(const KmlStation& station, const KmlSettings& settings, StationView& view) {
+    if (!station.track || station.track->empty()) return false;
+    view.stamp = kStampField.Of(station.line);
+    view.call = kCallField.Of(station.line);
+    view.trimmedCall = TrimBlanks(view.call);
+    view.course = kCourseField.Of(station.line);
+    view.iconCode = kIconCodeField.Of(station.line);
+    view.speed = LeadingNumber(kSpeedField.Of(station.line));
+    view.track = station.track;
+    view.newest = &station.track->back();
+    view.absolute = settings.UseAltitude && StrictNumber(view.newest->Alt).has_value();
+    return true;
+}
+
+class Builder {
+  public:
+    Builder(std::span<const KmlStation> stations, const KmlSettings& settings)
+        : stations_(stations), s_(settings) {}
+
+    KmlBuild Run() {
+        Reserve();
+        out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+        out_ += "<kml xmlns=\"http://earth.google.com/kml/2.0\"><Document>";
+        AppendUtf8(out_, s_.StyleText);
+        out_ += kCrLf;
+        const bool following = !s_.FollowedCall.empty();
+        if (following && !Followed()) return Fail();
+        for (std::size_t i = stations_.size(); i-- > 0;) {
+            if (following && kCallField.Of(stations_[i].line) == s_.FollowedCall) continue;
+            StationView view;
+            if (!ReadStation(stations_[i], s_, view)) return Fail();
+            OtherStation(view);
+        }
+        if (following) out_ += "</Folder>";
+        out_ += "</Document><NetworkLinkControl><message>Vireo now started to update Google Earth.";
+        out_ += kCrLf;
+        out_ += " Enjoy APRS mobile stations view!</message></NetworkLinkControl></kml>";
+        out_ += kCrLf;
+        result_.ok = true;
+        result_.document = std::move(out_);
+        return std::move(result_);
+    }
+
+  private:
+    KmlBuild Fail() {
+        result_.ok = false;
+        return std::move(result_);
+    }
+
+    void Reserve() {
+        std::size_t points = 0;
+        for (const KmlStation& station : stations_) {
+            if (station.track) points += station.track->size();
+        }
+        const std::size_t perStation = kBytesPerStation + 2 * s_.ServerUrl.size();
+        out_.reserve(1024 + 2 * s_.StyleText.size() + stations_.size() * perStation +
+                     points * (kBytesPerPoint + (s_.UseAltitude ? 8 : 0)));
+    }
+
+    // The network link of the followed station, its placemark and track, and the start of the
+    // folder of the others. False when the build has to be abandoned.
+    bool Followed() {
+        out_ += "<NetworkLink><name>** ";
+        AppendXmlText(out_, s_.FollowedCall);
+        out_ += " FOLLOWING **</name><open>1</open>";
+        if (s_.followLockRunning || s_.FollowLockForever) out_ += "<flyToView>1</flyToView>";
+        for (std::size_t i = stations_.size(); i-- > 0;) {
+            if (kCallField.Of(stations_[i].line) != s_.FollowedCall) continue;
+            StationView view;
+            if (!ReadStation(stations_[i], s_, view)) return false;
+            if (!FollowedStation(view)) return false;
+            break;
+        }
+        out_ += "</NetworkLink><Folder><name>Other Stations</name><open>0</open>";
+        return true;
+    }
+
+    bool FollowedStation(const StationView& view) {
+        std::string_view range = s_.ViewRange;
+        if (s_.RangeProportional) {
+            const auto minRange = StrictNumber(s_.MinRange);
+            if (!minRange) return false;
+            const double r = *minRange + std::floor(view.speed * s_.RangeSlope);
+            if (LeadingNumber(s_.MaxRange) < r) {
+                result_.viewRange = std::string(s_.MaxRange);
+            } else {
+                std::string text;
+                AppendNumber(text, r);
+                result_.viewRange = std::move(text);
+            }
+            range = *result_.viewRange;
+        }
+        std::string lookAt = "<LookAt><longitude>";
+        lookAt += CoordinateText(view.newest->Lon);
+        lookAt += "</longitude><latitude>";
+        lookAt += CoordinateText(view.newest->Lat);
+        lookAt += "</latitude><range>";
+        AppendXmlText(lookAt, range);
+        lookAt += "</range><tilt>";
+        AppendXmlText(lookAt, s_.ViewTilt);
+        lookAt += "</tilt><heading>";
+        AppendXmlText(lookAt, s_.HeadingFromStation ? view.course : s_.ViewHeading);
+        lookAt += "</heading></LookAt>";
+
+        out_ += lookAt;
+        out_ += "<Placemark>";
+        out_ += lookAt;
+        IconStyle(view);
+        Description(view, "/untrack/", "Stop follow");
+        out_ += "<name>";
+        AppendXmlText(out_, view.trimmedCall);
+        out_ += " [FOLLOW]</name>";
+        Point(view);
+        if (s_.ShowTracks) {
+            out_ += "<Placemark>";
+            out_ += kCrLf;
+            TrackPlacemark(view);
+        }
+        return true;
+    }
+
+    void OtherStation(const StationView& view) {
+        out_ += "<Placemark>";
+        IconStyle(view);
+        Description(view, "/track/", "Follow");
+        out_ += "<name>";
+        AppendXmlText(out_, view.trimmedCall);
+        out_ += "</name>";
+        Point(view);
+        if (s_.ShowTracks) {
+            out_ += "<Placemark>";
+            TrackPlacemark(view);
+        }
+    }
+
+    void IconStyle(const StationView& view) {
+        out_ += "<styleUrl>#";
+        AppendXmlText(out_, view.iconCode);
+        out_ += "</styleUrl><Style><IconStyle><heading>";
+        AppendXmlText(out_, view.course);
+        out_ += "</heading></IconStyle></Style>";
+    }
+
+    void Description(const StationView& view, std::string_view path, std::string_view label) {
+        out_ += "<description>";
+        AppendXmlText(out_, view.stamp);
+        out_ += "  ";
+        AppendXmlText(out_, view.course);
+        out_ += kDegreeSign;
+        out_ += ' ';
+        AppendNumber(out_, std::nearbyint(view.speed));
+        out_ += "Km/h ";
+        AppendXmlText(out_, view.newest->Alt);
+        out_ += 'm';
+        if (s_.FollowLinks) {
+            // The call is text from the air: percent-encoded in the link, so that it can neither
+            // end the attribute nor the CDATA section.
+            link_ = "<a href=\"";
+            link_ += s_.ServerUrl;
+            link_ += path;
+            AppendPercentEncoded(link_, view.trimmedCall);
+            link_ += "\">";
+            link_ += label;
+            link_ += "</a>";
+            out_ += " <![CDATA[";
+            AppendCdataContent(out_, link_);
+            out_ += "]]>";
+        }
+        out_ += "</description>";
+    }
+
+    void Point(const StationView& view) {
+        const TrackPoint& p = *view.newest;
+        if (view.absolute) {
+            out_ += "<Point><altitudeMode>absolute</altitudeMode><extrude>1</extrude><coordinates>";
+        } else {
+            out_ += "<Point><altitudeMode>clampToGround</altitudeMode><coordinates>";
+        }
+        char buf[2 * kMaxCoordinateChars + 2];
+        char* end = FormatCoordinate(p.Lon, buf);
+        *end++ = ',';
+        end = FormatCoordinate(p.Lat, end);
+        out_.append(buf, end);
+        if (view.absolute) {
+            out_ += ',';
+            AppendXmlText(out_, TrimBlanks(p.Alt));
+        }
+        out_ += "</coordinates></Point></Placemark>";
+    }
+
+    // The track placemark after its "<Placemark>".
+    void TrackPlacemark(const StationView& view) {
+        const Track& track = *view.track;
+        out_ += "<styleUrl>#";
+        AppendXmlText(out_, view.iconCode);
+        out_ += "</styleUrl><description>Dalle ";
+        AppendTime(out_, track.front().Time);
+        out_ += " alle ";
+        AppendTime(out_, view.newest->Time);
+        out_ += "</description><name>";
+        AppendXmlText(out_, view.trimmedCall);
+        out_ += " Track (";
+        AppendNumber(out_, static_cast<double>(track.size() - 1));
+        out_ += ")</name>";
+        if (view.absolute) {
+            out_ +=
+                "<LineString><altitudeMode>absolute</altitudeMode><extrude>1</extrude>"
+                "<coordinates>";
+        } else {
+            out_ +=
+                "<LineString><altitudeMode>clampToGround</altitudeMode><tessellate>1</tessellate>"
+                "<coordinates>";
+        }
+        // Tuples are gathered in a local buffer and appended a few kilobytes at a time.
+        constexpr std::size_t kMaxAlt = 64;
+        constexpr std::size_t kMaxTuple = 2 * kMaxCoordinateChars + kMaxAlt + 3;
+        char chunk[4096];
+        char* end = chunk;
+        for (const TrackPoint& p : track) {
+            if (end + kMaxTuple > chunk + sizeof chunk) {
+                out_.append(chunk, end);
+                end = chunk;
+            }
+            end = FormatCoordinate(p.Lon, end);
+            *end++ = ',';
+            end = FormatCoordinate(p.Lat, end);
+            if (view.absolute) {
+                // A point without a numeric altitude (or an absurdly long one) is written
+                // without one: "---" is no coordinate. A number is digits, sign, point and
+                // exponent only: nothing to escape.
+                const std::string_view alt = TrimBlanks(p.Alt);
+                if (alt.size() <= kMaxAlt && StrictNumber(alt)) {
+                    *end++ = ',';
+                    std::memcpy(end, alt.data(), alt.size());
+                    end += alt.size();
+                }
+            }
+            *end++ = ' ';
+        }
+        out_.append(chunk, end);
+        out_ += kCrLf;
+        out_ += "</coordinates></LineString></Placemark>";
+    }
+
+    std::span<const KmlStation> stations_;
+    const KmlSettings& s_;
+    std::string out_;
+    std::string link_;
+    KmlBuild result_;
+};
+
+}  // namespace
+
+KmlBuild BuildKml(std::span<const KmlStation> stations, const KmlSettings& settings) {
+    return Builder(stations, settings).Run();
+}
+
+}  // namespace vireo

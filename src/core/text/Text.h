@@ -1,0 +1,114 @@
+// The program's text helpers, shared by every subsystem: blanks, the number rules of packet
+// fields and of boxes, rounding, whole numbers written into fixed buffers, and the escaping of
+// single-byte (Latin-1) texts for XML, URLs and HTML.
+//
+// Texts are bytes, one byte per character; UTF-8 is made only by the Append functions.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vireo {
+
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+inline bool AllDigits(std::string_view s) {
+    if (s.empty()) return false;
+    for (char c : s) {
+        if (!IsDigit(c)) return false;
+    }
+    return true;
+}
+
+// The value of a text that reads as a decimal number: optional blanks around it, an optional
+// sign, digits with at most one decimal point (at least one digit). Nothing otherwise.
+std::optional<double> ReadNumber(std::string_view s);
+
+// The longest leading decimal number of `s` (digits with at most one point, no sign or blanks);
+// 0 when it has none.
+double LeadingDecimal(std::string_view s);
+
+// Rounds to a whole number, halves away from zero, clamped to +-1e15.
+inline long long RoundHalfAway(double x) {
+    if (!(x < 1e15)) return x != x ? 0 : 1000000000000000LL;
+    if (!(x > -1e15)) return -1000000000000000LL;
+    return std::llround(x);
+}
+
+// Writes `value` in decimal with at least `width` digits (leading zeros), and a "-" before
+// negative values. Returns the end of what was written; `out` needs room for 21 characters.
+inline char* PutNumber(char* out, long long value, int width) {
+    unsigned long long v = static_cast<unsigned long long>(value);
+    if (value < 0) {
+        *out++ = '-';
+        v = 0ULL - v;
+    }
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    while (n < width) digits[n++] = '0';
+    while (n > 0) *out++ = digits[--n];
+    return out;
+}
+
+// Writes `value` rounded to one decimal ("0.0" pattern, "." as decimal point).
+inline char* PutOneDecimal(char* out, double value) {
+    const long long tenths = RoundHalfAway(value * 10.0);
+    if (tenths < 0) *out++ = '-';
+    const long long magnitude = tenths < 0 ? -tenths : tenths;
+    out = PutNumber(out, magnitude / 10, 1);
+    *out++ = '.';
+    *out++ = static_cast<char>('0' + magnitude % 10);
+    return out;
+}
+
+// The number a box or line text starts with: leading blanks skipped, the longest leading decimal
+// number taken, 0 when there is none.
+double LeadingNumber(std::string_view text);
+
+// The number a text holds as a whole (blanks around it allowed), or nothing when it is not
+// entirely one finite decimal number.
+std::optional<double> StrictNumber(std::string_view text);
+
+// `text` without leading and trailing blanks (spaces and tabs).
+std::string_view TrimBlanks(std::string_view text);
+
+// Appends single-byte (Latin-1) `text` to `out` as UTF-8 XML character data: "&", "<", ">" and
+// both quotes escaped, control characters that XML does not allow replaced by "?".
+void AppendXmlText(std::string& out, std::string_view text);
+
+// Appends Latin-1 `text` to `out` as UTF-8, markup left as it is (for texts that are KML
+// already); control characters that XML does not allow are replaced by "?".
+void AppendUtf8(std::string& out, std::string_view text);
+
+// Appends `text` percent-encoded for a URL path segment: letters, digits and "-._~" stay, every
+// other byte becomes %XX.
+void AppendPercentEncoded(std::string& out, std::string_view text);
+
+// Appends `text` as the content of a CDATA section, splitting any "]]>" so that it cannot end
+// the section early.
+void AppendCdataContent(std::string& out, std::string_view text);
+
+// Nearest whole number, halves to the even neighbour (the boxes' rule); clamped to the 32-bit
+// range, 0 for NaN.
+std::int32_t RoundHalfEven(double value);
+
+// The shortest decimal text of `value` with "." as decimal point ("6", "5.95").
+std::string DecimalText(double value);
+
+// `text` with &, <, >, " and ' replaced by character references.
+std::string EscapeHtml(std::string_view text);
+
+// Knots to km/h.
+inline constexpr double kKmhPerKnot = 1.852;
+
+}  // namespace vireo
