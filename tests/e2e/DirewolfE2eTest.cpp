@@ -11,7 +11,7 @@
 #include <QFile>
 #include <fstream>
 
-#include "../TestSupport.h"
+#include "../shell/TestSupport.h"
 #include "settings/SettingsFile.h"
 #include "shell/VireoApp.h"
 

@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "../TestSupport.h"
+#include "TestSupport.h"
 
 namespace vireo {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <QFile>
 
-#include "../TestSupport.h"
+#include "TestSupport.h"
 #include "shell/VireoApp.h"
 #include "stations/StationFiles.h"
 

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QLocale>
 
-#include "../TestSupport.h"
+#include "TestSupport.h"
 
 namespace vireo {
 namespace {

@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 
-#include "../TestSupport.h"
+#include "TestSupport.h"
 #include "shell/VireoApp.h"
 
 namespace vireo {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../TestSupport.h"
+#include "TestSupport.h"
 
 namespace vireo {
 namespace {
