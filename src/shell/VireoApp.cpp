@@ -171,8 +171,8 @@ void VireoApp::cmdSetOK_Click() {
     tmrFollow_.setInterval(derived_.FollowLockMs);
     if (!model_.FollowedCall.empty()) tmrFollow_.start();
     Exclusive([this] { kmlDirty_ = true; });
-    HomeLatDeg_ = Gmc_pToGrd(model_.txtMyLat);
-    HomeLonDeg_ = Gmc_pToGrd(model_.txtMyLon);
+    HomeLatDeg_ = CoordinateToDegrees(model_.txtMyLat);
+    HomeLonDeg_ = CoordinateToDegrees(model_.txtMyLon);
     ShowCompactLayout();
 }
 
