@@ -4,14 +4,14 @@
 #include <array>
 #include <string_view>
 
+#include "settings/Settings.h"  // kDefaultStyleFileName
+
 namespace vireo {
 
 struct IconFile {
     std::string_view code;  // the two-character icon code, the style's id
     std::string_view file;  // image file name in the icons folder
 };
-
-inline constexpr std::string_view kDefaultStyleFileName = "Vireo_Decoder.xml";
 
 inline constexpr std::array<IconFile, 18> kIconFiles = {{
     {"CA", "car.png"},

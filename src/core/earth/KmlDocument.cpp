@@ -48,7 +48,7 @@ struct StationView {
     bool absolute = false;  // drawn at its altitude
 };
 
-bool ReadStation(const KmlStation& station, const KmlSettings& settings, StationView& view) {
+bool ReadStation(const KmlStation& station, const SettingsRecord& settings, StationView& view) {
     if (!station.track || station.track->empty()) return false;
     view.stamp = kStampField.Of(station.line);
     view.call = kCallField.Of(station.line);
@@ -64,14 +64,15 @@ bool ReadStation(const KmlStation& station, const KmlSettings& settings, Station
 
 class Builder {
   public:
-    Builder(std::span<const KmlStation> stations, const KmlSettings& settings)
-        : stations_(stations), s_(settings) {}
+    Builder(std::span<const KmlStation> stations, const SettingsRecord& settings,
+            const DerivedSettings& derived, const KmlState& state)
+        : stations_(stations), s_(settings), d_(derived), state_(state) {}
 
     KmlBuild Run() {
         Reserve();
         out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
         out_ += "<kml xmlns=\"http://earth.google.com/kml/2.0\"><Document>";
-        AppendUtf8(out_, s_.StyleText);
+        AppendUtf8(out_, state_.styleText);
         out_ += kCrLf;
         const bool following = !s_.FollowedCall.empty();
         if (following && !Followed()) return Fail();
@@ -102,8 +103,8 @@ class Builder {
         for (const KmlStation& station : stations_) {
             if (station.track) points += station.track->size();
         }
-        const std::size_t perStation = kBytesPerStation + 2 * s_.ServerUrl.size();
-        out_.reserve(1024 + 2 * s_.StyleText.size() + stations_.size() * perStation +
+        const std::size_t perStation = kBytesPerStation + 2 * state_.serverUrl.size();
+        out_.reserve(1024 + 2 * state_.styleText.size() + stations_.size() * perStation +
                      points * (kBytesPerPoint + (s_.UseAltitude ? 8 : 0)));
     }
 
@@ -113,7 +114,7 @@ class Builder {
         out_ += "<NetworkLink><name>** ";
         AppendXmlText(out_, s_.FollowedCall);
         out_ += " FOLLOWING **</name><open>1</open>";
-        if (s_.followLockRunning || s_.FollowLockForever) out_ += "<flyToView>1</flyToView>";
+        if (state_.followLockRunning || d_.followLockForever) out_ += "<flyToView>1</flyToView>";
         for (std::size_t i = stations_.size(); i-- > 0;) {
             if (kCallField.Of(stations_[i].line) != s_.FollowedCall) continue;
             StationView view;
@@ -130,7 +131,7 @@ class Builder {
         if (s_.RangeProportional) {
             const auto minRange = StrictNumber(s_.MinRange);
             if (!minRange) return false;
-            const double r = *minRange + std::floor(view.speed * s_.RangeSlope);
+            const double r = *minRange + std::floor(view.speed * d_.rangeSlope);
             if (LeadingNumber(s_.MaxRange) < r) {
                 result_.viewRange = std::string(s_.MaxRange);
             } else {
@@ -206,7 +207,7 @@ class Builder {
             // The call is text from the air: percent-encoded in the link, so that it can neither
             // end the attribute nor the CDATA section.
             link_ = "<a href=\"";
-            link_ += s_.ServerUrl;
+            link_ += state_.serverUrl;
             link_ += path;
             AppendPercentEncoded(link_, view.trimmedCall);
             link_ += "\">";
@@ -293,7 +294,9 @@ class Builder {
     }
 
     std::span<const KmlStation> stations_;
-    const KmlSettings& s_;
+    const SettingsRecord& s_;
+    const DerivedSettings& d_;
+    const KmlState& state_;
     std::string out_;
     std::string link_;
     KmlBuild result_;
@@ -301,8 +304,9 @@ class Builder {
 
 }  // namespace
 
-KmlBuild BuildKml(std::span<const KmlStation> stations, const KmlSettings& settings) {
-    return Builder(stations, settings).Run();
+KmlBuild BuildKml(std::span<const KmlStation> stations, const SettingsRecord& settings,
+                  const DerivedSettings& derived, const KmlState& state) {
+    return Builder(stations, settings, derived, state).Run();
 }
 
 }  // namespace vireo

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "settings/Settings.h"
 #include "stations/StationTypes.h"
 
 namespace vireo {
@@ -19,25 +20,11 @@ struct KmlStation {
     const Track* track = nullptr;
 };
 
-// The settings and state the document depends on. Texts are single-byte, as shown in their
-// boxes; the document converts them to UTF-8.
-struct KmlSettings {
-    bool ShowTracks = true;
-    bool UseAltitude = false;
-    bool FollowLinks = false;
-    std::string_view ViewRange = "800";
-    std::string_view ViewTilt = "40";
-    std::string_view ViewHeading = "000";
-    std::string_view MinRange = "350";
-    std::string_view MaxRange = "7000";
-    bool HeadingFromStation = true;
-    bool RangeProportional = true;
-    double RangeSlope = 33.25;  // metres of view range per km/h
-    bool FollowLockForever = false;
-    bool followLockRunning = false;  // the follow-lock timer runs
-    std::string_view FollowedCall;   // 9 characters, blank-padded, or empty
-    std::string_view StyleText;      // the icon style block, inserted as it is
-    std::string_view ServerUrl;      // base of the follow links, no trailing "/"
+// What the document depends on besides the stations and the settings.
+struct KmlState {
+    bool followLockRunning = false;  // Google Earth is still to fly to the followed station
+    std::string_view styleText;      // the icon style block, inserted as it is
+    std::string_view serverUrl;      // base of the follow links, no trailing "/"
 };
 
 struct KmlBuild {
@@ -48,9 +35,11 @@ struct KmlBuild {
     std::optional<std::string> viewRange;
 };
 
-// Builds the document from the stations in list order (top of the list first). Fails on a
-// non-numeric MinRange while the range is proportional and a followed station is shown, and on
+// Builds the document from the stations in list order (top of the list first). Texts of the
+// settings are single-byte, as shown in their boxes; the document converts them to UTF-8. Fails
+// on a non-numeric MinRange while the range is proportional and a followed station is shown, and on
 // a station without a track of at least one point.
-KmlBuild BuildKml(std::span<const KmlStation> stations, const KmlSettings& settings);
+KmlBuild BuildKml(std::span<const KmlStation> stations, const SettingsRecord& settings,
+                  const DerivedSettings& derived, const KmlState& state);
 
 }  // namespace vireo

@@ -186,11 +186,13 @@ std::optional<std::int64_t> StampMinute(std::string_view stamp, const LocalDateT
     return MinuteOfDate(year, f->month, f->day, f->hour, f->minute);
 }
 
-UpdateOutcome StationStore::UpdateStation(const PositionReport& report, const StoreContext& context,
+UpdateOutcome StationStore::UpdateStation(const PositionReport& report,
+                                          const SettingsRecord& settings,
+                                          const DerivedSettings& derived,
                                           const LocalDateTime& now) {
     UpdateOutcome outcome;
     const std::string call = Fit(report.Call, kCallField.length);
-    const std::string followed = FollowedField(context.FollowedCall);
+    const std::string followed = FollowedField(settings.FollowedCall);
     const bool isFollowed = !followed.empty() && call == followed;
 
     // The line without its code: stamp, two blanks, call, follow mark, blank, latitude, blank,
@@ -217,8 +219,8 @@ UpdateOutcome StationStore::UpdateStation(const PositionReport& report, const St
         // so a refresh allocates nothing for the line.
         auto node = lines_.extract(found->second);
         std::string& text = node.mapped().text;
-        const std::string code = context.AutoIcon ? Fit(report.IconCode, kIconCodeField.length)
-                                                  : Fit(kIconCodeField.Of(text), 2);
+        const std::string code = settings.AutoIcon ? Fit(report.IconCode, kIconCodeField.length)
+                                                   : Fit(kIconCodeField.Of(text), 2);
         fill(text);
         text += code;
         node.key() = nextSeq_++;
@@ -228,34 +230,33 @@ UpdateOutcome StationStore::UpdateStation(const PositionReport& report, const St
         if (slot >= 0 && static_cast<std::size_t>(slot) < slotOwner_.size()) {
             slotOwner_[static_cast<std::size_t>(slot)] = line->first;
         }
-        outcome.Status = kStatusUpdatedPosition;
     } else {
         StationEntry entry;
         fill(entry.text);
-        entry.text += context.AutoIcon ? Fit(report.IconCode, kIconCodeField.length) : "00";
+        entry.text += settings.AutoIcon ? Fit(report.IconCode, kIconCodeField.length) : "00";
         entry.slot = -1;
         const std::uint64_t seq = nextSeq_++;
         line = lines_.emplace_hint(lines_.end(), seq, std::move(entry));
         byCall_.emplace(call, seq);
         outcome.NewStation = true;
-        outcome.Status = kStatusFirstPosition;
     }
     outcome.LineIndex = lines_.size() - 1;
-    UpdateTrack(line, report.Altitude, context, ToOleDate(now), outcome);
+    UpdateTrack(line, report.Altitude, settings, derived, ToOleDate(now), outcome);
     ++version_;
     return outcome;
 }
 
 void StationStore::UpdateTrack(Lines::iterator line, const std::string& altitude,
-                               const StoreContext& context, double now, UpdateOutcome& outcome) {
+                               const SettingsRecord& settings, const DerivedSettings& derived,
+                               double now, UpdateOutcome& outcome) {
     StationEntry& entry = line->second;
     const float lat = ReadLatitude(kLatitudeField.Of(entry.text));
     const float lon = ReadLongitude(kLongitudeField.Of(entry.text));
     const std::string call = CallOf(entry.text);
-    const std::string followed = FollowedField(context.FollowedCall);
+    const std::string followed = FollowedField(settings.FollowedCall);
     const bool isFollowed = !followed.empty() && call == followed;
     if (isFollowed) {
-        outcome.FollowedDistanceM = Distance(context.HomeLatDeg, context.HomeLonDeg, lat, lon);
+        outcome.FollowedDistanceM = Distance(derived.homeLatDeg, derived.homeLonDeg, lat, lon);
         outcome.FollowedCall = call;
     }
 
@@ -314,10 +315,12 @@ void StationStore::RemoveLine(Lines::iterator line) {
     slotOwner_.pop_back();
 }
 
-ExpiryOutcome StationStore::ExpireStations(const StoreContext& context, const LocalDateTime& now) {
+ExpiryOutcome StationStore::ExpireStations(const SettingsRecord& settings,
+                                           const DerivedSettings& derived,
+                                           const LocalDateTime& now) {
     ExpiryOutcome outcome;
     const std::int64_t nowMinute = MinuteOf(now);
-    const std::string followed = FollowedField(context.FollowedCall);
+    const std::string followed = FollowedField(settings.FollowedCall);
     auto isFollowed = [&](const StationEntry& e) {
         return !followed.empty() && CallOf(e.text) == followed;
     };
@@ -331,7 +334,7 @@ ExpiryOutcome StationStore::ExpireStations(const StoreContext& context, const Lo
         }
         // A stamp that cannot be read cannot be kept up to date either: it goes.
         const auto stamp = StampMinute(kStampField.Of(candidate->second.text), now);
-        if (stamp && nowMinute - *stamp <= context.StationTimeout) break;
+        if (stamp && nowMinute - *stamp <= derived.stationTimeoutMinutes) break;
         RemoveLine(candidate);
         outcome.Changed = true;
     }
@@ -358,7 +361,7 @@ ExpiryOutcome StationStore::ExpireStations(const StoreContext& context, const Lo
         const std::size_t n = track.size() - 1;
         std::size_t k = n + 1;  // none found
         for (std::size_t j = n + 1; j-- > 0;) {
-            if (nowMinute - MinuteOf(track[j].Time) > context.TrackTimeout) {
+            if (nowMinute - MinuteOf(track[j].Time) > derived.trackTimeoutMinutes) {
                 k = j;
                 break;
             }

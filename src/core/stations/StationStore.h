@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "aprs/PositionReport.h"
+#include "settings/Settings.h"
 #include "stations/OleDate.h"
 #include "stations/StationTypes.h"
 
@@ -38,26 +39,10 @@ std::string FormatStamp(const LocalDateTime& t);
 // year is taken in the century that puts it nearest to now). Nothing when it is not a stamp.
 std::optional<std::int64_t> StampMinute(std::string_view stamp, const LocalDateTime& now);
 
-// What the store needs of the settings and the follow state for one operation.
-struct StoreContext {
-    bool AutoIcon = true;
-    std::string FollowedCall;  // 9 characters, blank-padded, or empty when none is followed
-    float HomeLatDeg = 0;
-    float HomeLonDeg = 0;
-    int StationTimeout = 30;  // minutes
-    int TrackTimeout = 60;    // minutes
-};
-
-inline constexpr const char* kStatusFirstPosition = "Prima posizione";
-inline constexpr const char* kStatusUpdatedPosition = "Aggiornata posizione";
-
-// What the shell does after UpdateStation: show `Status` in lblStatus; when a distance is given,
-// write it into mnuTime as kilometres with one decimal, " Km from " and the call; restart the
-// follow lock when asked; play the movement sound when asked and "Sound on moving" is ticked;
-// then rebuild the KML document and refresh the caption and menus.
+// What changed with one report: whether the station is new, the followed station's distance from
+// home, whether the follow lock is to be renewed and whether the followed station moved.
 struct UpdateOutcome {
     bool NewStation = false;
-    std::string Status;                      // kStatusFirstPosition or kStatusUpdatedPosition
     std::optional<float> FollowedDistanceM;  // the followed station's distance from home
     std::string FollowedCall;                // the call the distance belongs to (9 characters)
     bool RestartFollowLock = false;          // the followed station got its first point or moved
@@ -66,8 +51,7 @@ struct UpdateOutcome {
     std::size_t LineIndex = 0;               // index of the station's line (always the last)
 };
 
-// What the shell does after ExpireStations: rebuild the KML document when `Changed` or `Empty`,
-// and refresh the caption and tray tip when `Changed`.
+// What an expiry run did: whether any line or track changed, and whether the list is empty now.
 struct ExpiryOutcome {
     bool Changed = false;
     bool Empty = false;  // the list is empty after the run
@@ -82,13 +66,14 @@ class StationStore {
 
     // Inserts or refreshes the reporting station's line at the bottom of the list and stores the
     // point in its track.
-    UpdateOutcome UpdateStation(const PositionReport& report, const StoreContext& context,
-                                const LocalDateTime& now);
+    UpdateOutcome UpdateStation(const PositionReport& report, const SettingsRecord& settings,
+                                const DerivedSettings& derived, const LocalDateTime& now);
 
     // Removes stations not heard for more than StationTimeout minutes (never the followed one),
     // keeps the slots dense, refreshes every line's follow mark and cuts track points older than
     // TrackTimeout minutes, always keeping each track's newest point.
-    ExpiryOutcome ExpireStations(const StoreContext& context, const LocalDateTime& now);
+    ExpiryOutcome ExpireStations(const SettingsRecord& settings, const DerivedSettings& derived,
+                                 const LocalDateTime& now);
 
     // Replaces the whole store by lines and tracks read from the station files. Lines that cannot
     // be kept consistently (wrong length, unreadable stamp, a quote or line end inside, repeated
@@ -139,8 +124,9 @@ class StationStore {
     using Lines = std::map<std::uint64_t, StationEntry>;  // by sequence number, top first
 
     const Track& TrackOf(const StationEntry& entry) const;
-    void UpdateTrack(Lines::iterator line, const std::string& altitude, const StoreContext& context,
-                     double now, UpdateOutcome& outcome);
+    void UpdateTrack(Lines::iterator line, const std::string& altitude,
+                     const SettingsRecord& settings, const DerivedSettings& derived, double now,
+                     UpdateOutcome& outcome);
     void RemoveLine(Lines::iterator line);
 
     Lines lines_;
