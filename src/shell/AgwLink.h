@@ -1,17 +1,14 @@
-// The TCP client connection to the TNC. Connecting is asynchronous: Connect() returns at once and
-// the outcome arrives as Connected() or Failed(). On connection the link switches monitoring on
-// ("m") and asks for the version ("R"). Received bytes are cut into frames and handed out one by
-// one, in order, through FrameReceived().
+// The TCP connection to the TNC. Connecting is asynchronous: Connect() returns at once and the
+// outcome arrives as Connected() or Failed(). Received bytes are handed on as they come; cutting
+// them into frames is the session's.
 //
-// A TNC that closes the connection is not reported: the link just stops delivering frames and
-// its state becomes ClosedByPeer until Close() is called.
+// A TNC that closes an established connection is not a failure: ClosedByPeer() tells it once.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTcpSocket>
-
-#include "agwpe/AgwFrame.h"
 
 namespace vireo {
 
@@ -19,37 +16,24 @@ class AgwLink : public QObject {
     Q_OBJECT
 
   public:
-    enum class State { Closed, Connecting, Connected, ClosedByPeer };
-
     explicit AgwLink(QObject* parent = nullptr);
-
-    State state() const { return state_; }
-    const QString& remoteHost() const { return host_; }
-    quint16 remotePort() const { return port_; }
 
     void Connect(const QString& host, quint16 port);
     void Close();
-
-    // Writes the 36-byte request of `kind` to the connection.
-    void SendAgwFrame(char kind);
+    void Send(const QByteArray& bytes);
 
   signals:
     void Connected();
-    void FrameReceived(const vireo::AgwFrame& frame);
+    void DataReceived(const QByteArray& bytes);
     void Failed(const QString& description);
+    void ClosedByPeer();
 
   private:
-    void OnConnected();
-    void OnReadyRead();
     void OnError(QAbstractSocket::SocketError error);
-    void OnDisconnected();
-    bool IsOpen() const { return state_ == State::Connected || state_ == State::ClosedByPeer; }
 
     QTcpSocket socket_;
-    AgwFrameCutter cutter_;
-    State state_ = State::Closed;
-    QString host_;
-    quint16 port_ = 0;
+    bool open_ = false;       // between Connect() and Close()
+    bool connected_ = false;  // the connection was established
 };
 
 }  // namespace vireo

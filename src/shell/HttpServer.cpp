@@ -23,8 +23,15 @@ struct HttpServer::Connection {
     bool answered = false;
 };
 
-HttpServer::HttpServer(HttpHandler& handler, HttpServerOptions options, QObject* parent)
-    : QObject(parent), handler_(handler), options_(std::move(options)) {
+HttpServer::HttpServer(HttpServerOptions options, QObject* parent)
+    : QObject(parent), options_(std::move(options)) {
+    if (!options_.monotonicMs) {
+        options_.monotonicMs = [] {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+    }
     if (!options_.random) {
         auto generator = std::make_shared<std::mt19937>(static_cast<std::mt19937::result_type>(
             std::chrono::steady_clock::now().time_since_epoch().count()));
@@ -50,6 +57,12 @@ HttpServer::~HttpServer() {
         delete c->socket;
     }
     connections_.clear();
+}
+
+void HttpServer::Publish(std::shared_ptr<const std::string> answer,
+                         std::int64_t sendWindowUntilMs) {
+    documentAnswer_ = std::move(answer);
+    sendWindowUntilMs_ = sendWindowUntilMs;
 }
 
 bool HttpServer::Listen(const QHostAddress& address, quint16 port) {
@@ -132,8 +145,11 @@ void HttpServer::Answer(Connection& c, const HttpRequest& request) {
     std::string answer;
     switch (request.kind) {
         case HttpRequestKind::Document:
-            answer =
-                handler_.SendWindowOpen() ? DocumentAnswer(handler_.Document()) : NoContentAnswer();
+            if (documentAnswer_ && options_.monotonicMs() < sendWindowUntilMs_) {
+                answer = *documentAnswer_;
+            } else {
+                answer = NoContentAnswer();
+            }
             break;
         case HttpRequestKind::Follow:
             answer = LinkPageAnswer(true, request.call);
@@ -152,14 +168,15 @@ void HttpServer::Answer(Connection& c, const HttpRequest& request) {
     // otherwise be seen as gone, and the answer dropped, before the socket's next write turn.
     c.socket->flush();
 
-    // The handler starts or stops following, which may rebuild the document or show a box: let
-    // it run from the event loop, not from inside this socket's signal.
+    // Following changes the document: let that run from the event loop, not from inside this
+    // socket's signal.
     if (request.kind == HttpRequestKind::Follow) {
         QMetaObject::invokeMethod(
-            this, [this, call = request.call] { handler_.Track(call); }, Qt::QueuedConnection);
+            this, [this, call = QString::fromLatin1(request.call)] { emit FollowRequested(call); },
+            Qt::QueuedConnection);
     } else if (request.kind == HttpRequestKind::Unfollow) {
         QMetaObject::invokeMethod(
-            this, [this, call = request.call] { handler_.Untrack(call); }, Qt::QueuedConnection);
+            this, [this] { emit UnfollowRequested(); }, Qt::QueuedConnection);
     }
 }
 

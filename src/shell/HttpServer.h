@@ -1,7 +1,8 @@
 // The built-in HTTP/1.0 server that Google Earth polls. One request per connection: the server
 // waits for the request line, writes the whole answer at once and closes the connection when the
-// answer has been written. What the answers say comes from HttpProtocol; what the program does
-// with a request comes from the HttpHandler.
+// answer has been written. What the answers say comes from HttpProtocol. A document request is
+// answered from the snapshot last published (the document answer and the end of the send window),
+// so answering never builds anything or opens a box; follow links are reported afterwards.
 //
 // Connections live in numbered slots (HttpSlots): a new connection takes the lowest free slot and
 // a finished one frees it, the topmost slot being unloaded by the random rule. A connection that
@@ -17,6 +18,7 @@
 #include <QString>
 #include <QTcpServer>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -30,21 +32,6 @@ class QTimer;
 
 namespace vireo {
 
-// What the program does with the requests. Called on the server's thread, after the answer has
-// been handed to the connection.
-class HttpHandler {
-  public:
-    virtual ~HttpHandler() = default;
-    // Whether a document request is answered with the document (else 204 No Content).
-    virtual bool SendWindowOpen() = 0;
-    // The current KML document, UTF-8 encoded. Copied at once; the view need not outlive the call.
-    virtual std::string_view Document() = 0;
-    // A track request with a call of 1 to 9 letters, digits or "-", as sent (not blank-padded).
-    virtual void Track(std::string call) = 0;
-    // An untrack request; `call` is only the text the link carried.
-    virtual void Untrack(std::string call) = 0;
-};
-
 struct HttpServerOptions {
     // A connection that completes no request line within this time is closed; so is one whose
     // answer makes no progress for this long.
@@ -55,14 +42,15 @@ struct HttpServerOptions {
     int maxOpen = 64;
     // The random numbers in [0, 1) for the slot unloading rule; empty: a clock-seeded generator.
     std::function<double()> random;
+    // Milliseconds on the monotonic clock the send window's end is given in.
+    std::function<std::int64_t()> monotonicMs;
 };
 
 class HttpServer : public QObject {
     Q_OBJECT
 
   public:
-    explicit HttpServer(HttpHandler& handler, HttpServerOptions options = {},
-                        QObject* parent = nullptr);
+    explicit HttpServer(HttpServerOptions options, QObject* parent = nullptr);
     ~HttpServer() override;
 
     // Starts listening; false when the address or port cannot be bound. Port 0 takes a free port.
@@ -76,12 +64,19 @@ class HttpServer : public QObject {
     // on this machine reaches the listener there without a name lookup. Empty when not listening.
     QString ServerUrl() const;
 
+    // What document requests get from now on: `answer` until `sendWindowUntilMs`, then 204.
+    void Publish(std::shared_ptr<const std::string> answer, std::int64_t sendWindowUntilMs);
+
     const HttpSlots& Slots() const { return slots_; }
     int OpenConnections() const { return static_cast<int>(connections_.size()); }
 
   signals:
     // A connection was closed and its slot given back.
     void ConnectionFinished(int slot);
+    // Follow links, after their answer has been written: a call of 1 to 9 letters, digits or
+    // "-" as sent, and the end of following.
+    void FollowRequested(const QString& call);
+    void UnfollowRequested();
 
   private:
     struct Connection;
@@ -94,8 +89,9 @@ class HttpServer : public QObject {
     // Closes the connection (abort) and gives its slot back. `c` is gone afterwards.
     void Finish(Connection& c);
 
-    HttpHandler& handler_;
     HttpServerOptions options_;
+    std::shared_ptr<const std::string> documentAnswer_;
+    std::int64_t sendWindowUntilMs_ = 0;
     QTcpServer listener_;
     HttpSlots slots_;
     std::map<int, std::unique_ptr<Connection>> connections_;  // by slot

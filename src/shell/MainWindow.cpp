@@ -12,7 +12,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "shell/VireoApp.h"
+#include "shell/Shell.h"
 
 namespace vireo {
 
@@ -28,69 +28,69 @@ QString Shown(const std::string& bytes) {
 
 }  // namespace
 
-MainWindow::MainWindow(VireoApp& app, QWidget* parent) : QMainWindow(parent), app_(app) {
-    setObjectName("frmVireo");
+MainWindow::MainWindow(Shell& shell, QWidget* parent) : QMainWindow(parent), shell_(shell) {
+    setObjectName("mainWindow");
 
-    QMenu* nmuFile = menuBar()->addMenu("&File");
-    nmuFile->setObjectName("nmuFile");
-    nmuConnect_ = nmuFile->addAction(kConnectCaption);
-    mnuAutoConnect_ = nmuFile->addAction("Connect &AGWPE on Startup");
-    mnuAutoConnect_->setCheckable(true);
-    nmuFile->addSeparator();
-    mnuDebug_ = nmuFile->addAction("More info &Panel");
-    mnuDebug_->setCheckable(true);
-    nmuFile->addSeparator();
-    mnuExit_ = nmuFile->addAction("&Exit");
-    connect(nmuConnect_, &QAction::triggered, &app_, [this] { app_.nmuConnect_Click(); });
-    connect(mnuAutoConnect_, &QAction::triggered, &app_, [this] { app_.mnuAutoConnect_Click(); });
-    connect(mnuDebug_, &QAction::triggered, &app_, [this] { app_.mnuDebug_Click(); });
-    connect(mnuExit_, &QAction::triggered, this, &QWidget::close);
+    QMenu* fileMenu = menuBar()->addMenu("&File");
+    fileMenu->setObjectName("fileMenu");
+    connectAction_ = fileMenu->addAction(QString::fromLatin1(kConnectCaption));
+    autoConnectAction_ = fileMenu->addAction("Connect &AGWPE on Startup");
+    autoConnectAction_->setCheckable(true);
+    fileMenu->addSeparator();
+    infoPanelAction_ = fileMenu->addAction("More info &Panel");
+    infoPanelAction_->setCheckable(true);
+    fileMenu->addSeparator();
+    exitAction_ = fileMenu->addAction("&Exit");
+    Forward(connectAction_, Command::ToggleConnection);
+    Forward(autoConnectAction_, Command::ToggleAutoConnect);
+    Forward(infoPanelAction_, Command::ToggleInfoPanel);
+    connect(exitAction_, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* mnuTrack = menuBar()->addMenu("&Google");
-    mnuTrack->setObjectName("mnuTrack");
-    mnuEnableTrack_ = mnuTrack->addAction("Show &Tracks");
-    mnuEnableTrack_->setCheckable(true);
-    mnuAutoIcon_ = mnuTrack->addAction("&Automatic station icon");
-    mnuAutoIcon_->setCheckable(true);
-    mnuSetStyle_ = mnuTrack->addAction("Select I&cons style file");
-    mnuTrack->addSeparator();
-    mnuHeight_ = mnuTrack->addAction("&Use stations altitude (for aircrafts)");
-    mnuHeight_->setCheckable(true);
-    mnuTrack->addSeparator();
-    mnuLinkOn_ = mnuTrack->addAction("&Enable follow links on Google Earth");
-    mnuLinkOn_->setCheckable(true);
-    mnuTrack->addSeparator();
-    mnuForceSend_ = mnuTrack->addAction("&Force Google Earth refersh for 30 sec.");
-    mnuKml_ = mnuTrack->addAction("&Run Google Earth KML file");
+    QMenu* googleMenu = menuBar()->addMenu("&Google");
+    googleMenu->setObjectName("googleMenu");
+    tracksAction_ = googleMenu->addAction("Show &Tracks");
+    tracksAction_->setCheckable(true);
+    autoIconAction_ = googleMenu->addAction("&Automatic station icon");
+    autoIconAction_->setCheckable(true);
+    styleFileAction_ = googleMenu->addAction("Select I&cons style file");
+    googleMenu->addSeparator();
+    altitudeAction_ = googleMenu->addAction("&Use stations altitude (for aircrafts)");
+    altitudeAction_->setCheckable(true);
+    googleMenu->addSeparator();
+    followLinksAction_ = googleMenu->addAction("&Enable follow links on Google Earth");
+    followLinksAction_->setCheckable(true);
+    googleMenu->addSeparator();
+    forceRefreshAction_ = googleMenu->addAction("&Force Google Earth refersh for 30 sec.");
+    runNetworkLinkAction_ = googleMenu->addAction("&Run Google Earth KML file");
     // The blank spacer and the clock line stand in the menu bar itself.
-    mnuDummy_ = menuBar()->addAction(QString(33, ' '));
-    mnuTime_ = menuBar()->addAction(QString());
-    connect(mnuEnableTrack_, &QAction::triggered, &app_, [this] { app_.mnuEnableTrack_Click(); });
-    connect(mnuAutoIcon_, &QAction::triggered, &app_, [this] { app_.mnuAutoIcon_Click(); });
-    connect(mnuSetStyle_, &QAction::triggered, this, &MainWindow::mnuSetStyle_Click);
-    connect(mnuHeight_, &QAction::triggered, &app_, [this] { app_.mnuHeight_Click(); });
-    connect(mnuLinkOn_, &QAction::triggered, &app_, [this] { app_.mnuLinkOn_Click(); });
-    connect(mnuForceSend_, &QAction::triggered, &app_, [this] { app_.mnuForceSend_Click(); });
-    connect(mnuKml_, &QAction::triggered, &app_, [this] { app_.mnuKml_Click(); });
-    connect(mnuDummy_, &QAction::triggered, &app_, [this] { app_.mnuDummy_Click(); });
+    spacerAction_ = menuBar()->addAction(QString(33, ' '));
+    clockAction_ = menuBar()->addAction(QString());
+    Forward(tracksAction_, Command::ToggleTracks);
+    Forward(autoIconAction_, Command::ToggleAutoIcon);
+    connect(styleFileAction_, &QAction::triggered, this, &MainWindow::ChooseStyleFile);
+    Forward(altitudeAction_, Command::ToggleAltitude);
+    Forward(followLinksAction_, Command::ToggleFollowLinks);
+    Forward(forceRefreshAction_, Command::ForceRefresh);
+    Forward(runNetworkLinkAction_, Command::RunNetworkLink);
+    Forward(spacerAction_, Command::Spacer);
 
     auto* surface = new QWidget(this);
     setCentralWidget(surface);
 
     // Information panel, uncovered when the station frame moves right.
-    Shape1_ = new QFrame(surface);
-    Shape1_->setObjectName("Shape1");
-    Shape1_->setFrameShape(QFrame::Box);
-    Shape1_->setAutoFillBackground(true);
-    Shape1_->setGeometry(ToPixels(120), ToPixels(120), ToPixels(200), ToPixels(200));
-    lblAGW_ = new QLabel(surface);
-    lblAGW_->setObjectName("lblAGW");
-    lblAGW_->setToolTip("Status, Last Mic-E Call.  DblClick=Track last Call");
-    lblAGW_->setGeometry(ToPixels(420), ToPixels(100), ToPixels(4900), ToPixels(255));
-    List2_ = new QListWidget(surface);
-    List2_->setObjectName("List2");
-    List2_->setToolTip("Agw Packet Engine Monitor Window");
-    List2_->setGeometry(ToPixels(120), ToPixels(420), ToPixels(5250), ToPixels(900));
+    activityLamp_ = new QFrame(surface);
+    activityLamp_->setObjectName("activityLamp");
+    activityLamp_->setFrameShape(QFrame::Box);
+    activityLamp_->setAutoFillBackground(true);
+    activityLamp_->setGeometry(ToPixels(120), ToPixels(120), ToPixels(200), ToPixels(200));
+    tncStatus_ = new QLabel(surface);
+    tncStatus_->setObjectName("tncStatus");
+    tncStatus_->setToolTip("Status, Last Mic-E Call.  DblClick=Track last Call");
+    tncStatus_->setGeometry(ToPixels(420), ToPixels(100), ToPixels(4900), ToPixels(255));
+    monitorLines_ = new QListWidget(surface);
+    monitorLines_->setObjectName("monitorLines");
+    monitorLines_->setToolTip("Agw Packet Engine Monitor Window");
+    monitorLines_->setGeometry(ToPixels(120), ToPixels(420), ToPixels(5250), ToPixels(900));
 
     // Details of the last decoded packet: caption labels beside the value labels.
     auto label = [this, surface](const char* name, const char* text, float left, float top,
@@ -101,46 +101,46 @@ MainWindow::MainWindow(VireoApp& app, QWidget* parent) : QMainWindow(parent), ap
         return l;
     };
     label("", "Latitude", 120, 1380, 750);
-    lblLat_ = label("lblLat", "", 870, 1380, 1000);
+    latitudeLabel_ = label("latitude", "", 870, 1380, 1000);
     label("", "Longitude", 1900, 1380, 800);
-    lblLon_ = label("lblLon", "", 2700, 1380, 1000);
+    longitudeLabel_ = label("longitude", "", 2700, 1380, 1000);
     label("", "Status", 3750, 1380, 550);
-    lblMsg_ = label("lblMsg", "", 4300, 1380, 1100);
+    messageLabel_ = label("message", "", 4300, 1380, 1100);
     label("", "Course", 120, 1620, 750);
-    lblCourse_ = label("lblCourse", "", 870, 1620, 500);
+    courseLabel_ = label("course", "", 870, 1620, 500);
     label("", "Speed", 1400, 1620, 550);
-    lblSpeed_ = label("lblSpeed", "", 1950, 1620, 450);
+    speedLabel_ = label("speed", "", 1950, 1620, 450);
     label("", "Km/h", 2450, 1620, 450);
-    lblSpeedKmh_ = label("lblSpeedKmh", "", 2900, 1620, 600);
+    speedKmhLabel_ = label("speedKmh", "", 2900, 1620, 600);
     label("", "Altitude", 3550, 1620, 700);
-    lblAlt_ = label("lblAlt", "", 4250, 1620, 1100);
+    altitudeLabel_ = label("altitude", "", 4250, 1620, 1100);
     label("", "Comment", 120, 1860, 750);
-    lblComment_ = label("lblComment", "", 870, 1860, 4500);
-    lblStatus_ = label("lblStatus", "", 120, 2100, 5250);
+    commentLabel_ = label("comment", "", 870, 1860, 4500);
+    statusLabel_ = label("status", "", 120, 2100, 5250);
 
     // Station frame, on top of the information panel.
-    frmDataSent_ = new QFrame(surface);
-    frmDataSent_->setObjectName("frmDataSent");
-    frmDataSent_->setAutoFillBackground(true);
-    auto* stationLayout = new QVBoxLayout(frmDataSent_);
+    stationFrame_ = new QFrame(surface);
+    stationFrame_->setObjectName("stationFrame");
+    stationFrame_->setAutoFillBackground(true);
+    auto* stationLayout = new QVBoxLayout(stationFrame_);
     stationLayout->setContentsMargins(2, 2, 2, 2);
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    auto* lblDataSent = new QLabel(kColumnTitles, frmDataSent_);
-    lblDataSent->setObjectName("lblDataSent");
-    lblDataSent->setFont(fixed);
-    lstDataSent_ = new QListWidget(frmDataSent_);
-    lstDataSent_->setObjectName("lstDataSent");
-    lstDataSent_->setFont(fixed);
-    stationLayout->addWidget(lblDataSent);
-    stationLayout->addWidget(lstDataSent_);
-    frmDataSent_->raise();
+    auto* columnTitles = new QLabel(kColumnTitles, stationFrame_);
+    columnTitles->setObjectName("columnTitles");
+    columnTitles->setFont(fixed);
+    stationList_ = new QListWidget(stationFrame_);
+    stationList_->setObjectName("stationList");
+    stationList_->setFont(fixed);
+    stationLayout->addWidget(columnTitles);
+    stationLayout->addWidget(stationList_);
+    stationFrame_->raise();
 
     // Many packets a second may each change the model: the window shows the state once per pass
     // of the event loop, and the station list at most a few times a second.
     refreshTimer_.setSingleShot(true);
     refreshTimer_.setInterval(0);
     connect(&refreshTimer_, &QTimer::timeout, this, &MainWindow::Refresh);
-    connect(&app_, &VireoApp::ModelChanged, this, [this] {
+    connect(&shell_, &Shell::ViewChanged, this, [this] {
         if (isVisible()) {
             refreshTimer_.start();
         } else {
@@ -161,60 +161,65 @@ float MainWindow::ToTwips(int pixels) const {
 }
 
 void MainWindow::Refresh() {
-    const FormModel& m = app_.Model();
-    setWindowTitle(Shown(m.caption));
-    nmuConnect_->setText(Shown(m.nmuConnect));
-    mnuAutoConnect_->setChecked(m.mnuAutoConnect);
-    mnuDebug_->setChecked(m.mnuDebug);
-    mnuEnableTrack_->setChecked(m.mnuEnableTrack);
-    mnuAutoIcon_->setChecked(m.mnuAutoIcon);
-    mnuHeight_->setChecked(m.mnuHeight);
-    mnuLinkOn_->setChecked(m.mnuLinkOn);
-    mnuTime_->setText(Shown(m.mnuTime));
-    lblAGW_->setText(Shown(m.lblAGW));
-    lblLat_->setText(Shown(m.lblLat));
-    lblLon_->setText(Shown(m.lblLon));
-    lblMsg_->setText(Shown(m.lblMsg));
-    lblCourse_->setText(Shown(m.lblCourse));
-    lblSpeed_->setText(Shown(m.lblSpeed));
-    lblSpeedKmh_->setText(Shown(m.lblSpeedKmh));
-    lblAlt_->setText(Shown(m.lblAlt));
-    lblComment_->setText(Shown(m.lblComment));
-    lblStatus_->setText(Shown(m.lblStatus));
+    const Session& session = shell_.GetSession();
+    const View& v = session.GetView();
+    const SettingsRecord& settings = session.Settings();
+    setWindowTitle(Shown(v.caption));
+    connectAction_->setText(Shown(v.connectCaption));
+    autoConnectAction_->setChecked(settings.AutoConnect);
+    infoPanelAction_->setChecked(v.infoPanel);
+    tracksAction_->setChecked(settings.ShowTracks);
+    autoIconAction_->setChecked(settings.AutoIcon);
+    altitudeAction_->setChecked(settings.UseAltitude);
+    followLinksAction_->setChecked(settings.FollowLinks);
+    clockAction_->setText(Shown(v.clockLine));
+    tncStatus_->setText(Shown(v.tncStatus));
+    latitudeLabel_->setText(Shown(v.latitude));
+    longitudeLabel_->setText(Shown(v.longitude));
+    messageLabel_->setText(Shown(v.message));
+    courseLabel_->setText(Shown(v.course));
+    speedLabel_->setText(Shown(v.speedKnots));
+    speedKmhLabel_->setText(Shown(v.speedKmh));
+    altitudeLabel_->setText(Shown(v.altitude));
+    commentLabel_->setText(Shown(v.comment));
+    statusLabel_->setText(Shown(v.status));
 
     QStringList lines;
-    for (const auto& line : m.List2) lines << Shown(line);
-    List2_->clear();
-    List2_->addItems(lines);
+    for (const auto& line : v.monitorLines) lines << Shown(line);
+    monitorLines_->clear();
+    monitorLines_->addItems(lines);
 
-    QPalette lamp = Shape1_->palette();
+    QPalette lamp = activityLamp_->palette();
     lamp.setColor(QPalette::Window,
-                  m.Shape1Lit ? QColor(0, 255, 0) : palette().color(QPalette::Window));
-    Shape1_->setPalette(lamp);
+                  v.lampLit ? QColor(0, 255, 0) : palette().color(QPalette::Window));
+    activityLamp_->setPalette(lamp);
 
-    if (!(m.geometry == shownGeometry_)) {
-        shownGeometry_ = m.geometry;
+    const WindowGeometry geometry{settings.WindowLeft, settings.WindowTop, settings.WindowWidth,
+                                  settings.WindowHeight};
+    if (!(geometry == shownGeometry_)) {
+        shownGeometry_ = geometry;
         applyingGeometry_ = true;
-        move(ToPixels(m.geometry.left), ToPixels(m.geometry.top));
-        resize(ToPixels(m.geometry.width), ToPixels(m.geometry.height));
+        move(ToPixels(geometry.left), ToPixels(geometry.top));
+        resize(ToPixels(geometry.width), ToPixels(geometry.height));
         applyingGeometry_ = false;
     }
     PlaceStationFrame();
 
-    if (app_.Store().Version() != shownStoreVersion_ && !stationListTimer_.isActive()) {
+    if (shell_.GetSession().Store().Version() != shownStoreVersion_ &&
+        !stationListTimer_.isActive()) {
         const qint64 sinceLast = sinceStationList_.isValid() ? sinceStationList_.elapsed() : 1000;
         stationListTimer_.start(static_cast<int>(std::max<qint64>(0, 200 - sinceLast)));
     }
 }
 
 void MainWindow::RefreshStationList() {
-    const StationStore& store = app_.Store();
+    const StationStore& store = shell_.GetSession().Store();
     shownStoreVersion_ = store.Version();
     sinceStationList_.start();
 
     // Keep the selection on the same station when lines move.
     QString selectedCall;
-    if (const QListWidgetItem* item = lstDataSent_->currentItem()) {
+    if (const QListWidgetItem* item = stationList_->currentItem()) {
         selectedCall = item->text().mid(static_cast<int>(kCallField.offset),
                                         static_cast<int>(kCallField.length));
     }
@@ -230,29 +235,30 @@ void MainWindow::RefreshStationList() {
         }
     });
     const bool atBottom =
-        lstDataSent_->verticalScrollBar()->value() == lstDataSent_->verticalScrollBar()->maximum();
-    lstDataSent_->setUpdatesEnabled(false);
-    lstDataSent_->clear();
-    lstDataSent_->addItems(lines);
-    if (selectedRow >= 0) lstDataSent_->setCurrentRow(selectedRow);
-    if (atBottom) lstDataSent_->scrollToBottom();
-    lstDataSent_->setUpdatesEnabled(true);
+        stationList_->verticalScrollBar()->value() == stationList_->verticalScrollBar()->maximum();
+    stationList_->setUpdatesEnabled(false);
+    stationList_->clear();
+    stationList_->addItems(lines);
+    if (selectedRow >= 0) stationList_->setCurrentRow(selectedRow);
+    if (atBottom) stationList_->scrollToBottom();
+    stationList_->setUpdatesEnabled(true);
 }
 
-void MainWindow::mnuSetStyle_Click() {
-    const FormModel& m = app_.Model();
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(m.IconsFolder));
+void MainWindow::ChooseStyleFile() {
+    const QString folder =
+        QFile::decodeName(QByteArray::fromStdString(shell_.GetSession().Settings().IconsFolder));
     const QString path = QFileDialog::getOpenFileName(
         this, "Open Vireo icons style", QDir(folder).filePath("Vireo_Decoder.xml"),
         "Vireo icons style (*.xml)", nullptr, QFileDialog::ReadOnly);
-    if (!path.isEmpty()) app_.SetStyleFile(path);
+    if (!path.isEmpty()) shell_.ChooseStyleFile(path);
 }
 
 void MainWindow::PlaceStationFrame() {
-    const int left = app_.Model().mnuDebug ? ToPixels(kStationFrameShiftedLeft) : 0;
+    const int left =
+        shell_.GetSession().GetView().infoPanel ? ToPixels(kStationFrameShiftedLeft) : 0;
     const QWidget* surface = centralWidget();
-    frmDataSent_->setGeometry(left, 0, std::max(surface->width() - left, ToPixels(kCompactWidth)),
-                              surface->height());
+    stationFrame_->setGeometry(left, 0, std::max(surface->width() - left, ToPixels(kCompactWidth)),
+                               surface->height());
 }
 
 void MainWindow::ReportGeometry() {
@@ -266,7 +272,8 @@ void MainWindow::ReportGeometry() {
     keep(shownGeometry_.top, y());
     keep(shownGeometry_.width, width());
     keep(shownGeometry_.height, height());
-    app_.SetWindowGeometry(shownGeometry_);
+    shell_.WindowGeometryChanged(shownGeometry_.left, shownGeometry_.top, shownGeometry_.width,
+                                 shownGeometry_.height);
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {
@@ -280,8 +287,12 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     PlaceStationFrame();
 }
 
+void MainWindow::Forward(QAction* action, Command command) {
+    connect(action, &QAction::triggered, &shell_, [this, command] { shell_.Run(command); });
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-    app_.Shutdown();
+    shell_.Shutdown();
     event->accept();
 }
 

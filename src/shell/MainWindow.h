@@ -1,6 +1,6 @@
-// The main window frmVireo: mirrors the application object's model and forwards menu commands
-// to it. It holds no state of its own beyond the widgets; positions and sizes are kept in twips
-// in the model and converted to pixels here.
+// The main window: shows the session's state and forwards menu commands to it. It holds no state
+// of its own beyond the widgets; positions and sizes are kept in twips in the settings and
+// converted to pixels here.
 #pragma once
 
 #include <QElapsedTimer>
@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <cstdint>
 
-#include "settings/FormModel.h"
+#include "session/Session.h"
 
 class QAction;
 class QFrame;
@@ -17,37 +17,42 @@ class QListWidget;
 
 namespace vireo {
 
-class VireoApp;
+class Shell;
+
+struct WindowGeometry {  // twips
+    float left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const WindowGeometry&) const = default;
+};
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    explicit MainWindow(VireoApp& app, QWidget* parent = nullptr);
+    explicit MainWindow(Shell& shell, QWidget* parent = nullptr);
 
-    // Shows the model: captions, check marks, texts, lamp and layout.
+    // Shows the session's state: captions, check marks, texts, lamp and layout.
     void Refresh();
 
-    QAction* nmuConnect() const { return nmuConnect_; }
-    QAction* mnuAutoConnect() const { return mnuAutoConnect_; }
-    QAction* mnuDebug() const { return mnuDebug_; }
-    QAction* mnuExit() const { return mnuExit_; }
-    QAction* mnuEnableTrack() const { return mnuEnableTrack_; }
-    QAction* mnuAutoIcon() const { return mnuAutoIcon_; }
-    QAction* mnuHeight() const { return mnuHeight_; }
-    QAction* mnuLinkOn() const { return mnuLinkOn_; }
-    QAction* mnuForceSend() const { return mnuForceSend_; }
-    QAction* mnuKml() const { return mnuKml_; }
-    QAction* mnuDummy() const { return mnuDummy_; }
-    QAction* mnuTime() const { return mnuTime_; }
-    QListWidget* lstDataSent() const { return lstDataSent_; }
-    QLabel* lblAGW() const { return lblAGW_; }
-    QLabel* lblLat() const { return lblLat_; }
-    QLabel* lblSpeedKmh() const { return lblSpeedKmh_; }
-    QLabel* lblStatus() const { return lblStatus_; }
-    QListWidget* List2() const { return List2_; }
-    QFrame* Shape1() const { return Shape1_; }
-    QFrame* frmDataSent() const { return frmDataSent_; }
+    QAction* connectAction() const { return connectAction_; }
+    QAction* autoConnectAction() const { return autoConnectAction_; }
+    QAction* infoPanelAction() const { return infoPanelAction_; }
+    QAction* exitAction() const { return exitAction_; }
+    QAction* tracksAction() const { return tracksAction_; }
+    QAction* autoIconAction() const { return autoIconAction_; }
+    QAction* altitudeAction() const { return altitudeAction_; }
+    QAction* followLinksAction() const { return followLinksAction_; }
+    QAction* forceRefreshAction() const { return forceRefreshAction_; }
+    QAction* runNetworkLinkAction() const { return runNetworkLinkAction_; }
+    QAction* spacerAction() const { return spacerAction_; }
+    QAction* clockAction() const { return clockAction_; }
+    QListWidget* stationList() const { return stationList_; }
+    QLabel* tncStatus() const { return tncStatus_; }
+    QLabel* latitudeLabel() const { return latitudeLabel_; }
+    QLabel* speedKmhLabel() const { return speedKmhLabel_; }
+    QLabel* statusLabel() const { return statusLabel_; }
+    QListWidget* monitorLines() const { return monitorLines_; }
+    QFrame* activityLamp() const { return activityLamp_; }
+    QFrame* stationFrame() const { return stationFrame_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -60,9 +65,10 @@ class MainWindow : public QMainWindow {
     void ReportGeometry();
     void PlaceStationFrame();
     void RefreshStationList();
-    void mnuSetStyle_Click();
+    void ChooseStyleFile();
+    void Forward(QAction* action, Command command);
 
-    VireoApp& app_;
+    Shell& shell_;
     WindowGeometry shownGeometry_;  // the geometry last applied to or reported by the window
     bool applyingGeometry_ = false;
     QTimer refreshTimer_;
@@ -70,21 +76,22 @@ class MainWindow : public QMainWindow {
     QElapsedTimer sinceStationList_;
     std::uint64_t shownStoreVersion_ = 0;
 
-    QAction* nmuConnect_ = nullptr;
-    QAction* mnuAutoConnect_ = nullptr;
-    QAction* mnuDebug_ = nullptr;
-    QAction* mnuExit_ = nullptr;
-    QAction *mnuEnableTrack_ = nullptr, *mnuAutoIcon_ = nullptr, *mnuSetStyle_ = nullptr,
-            *mnuHeight_ = nullptr, *mnuLinkOn_ = nullptr, *mnuForceSend_ = nullptr,
-            *mnuKml_ = nullptr, *mnuDummy_ = nullptr, *mnuTime_ = nullptr;
-    QFrame* frmDataSent_ = nullptr;
-    QListWidget* lstDataSent_ = nullptr;
-    QLabel* lblAGW_ = nullptr;
-    QLabel *lblLat_ = nullptr, *lblLon_ = nullptr, *lblMsg_ = nullptr, *lblCourse_ = nullptr,
-           *lblSpeed_ = nullptr, *lblSpeedKmh_ = nullptr, *lblAlt_ = nullptr,
-           *lblComment_ = nullptr, *lblStatus_ = nullptr;
-    QListWidget* List2_ = nullptr;
-    QFrame* Shape1_ = nullptr;
+    QAction* connectAction_ = nullptr;
+    QAction* autoConnectAction_ = nullptr;
+    QAction* infoPanelAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QAction *tracksAction_ = nullptr, *autoIconAction_ = nullptr, *styleFileAction_ = nullptr,
+            *altitudeAction_ = nullptr, *followLinksAction_ = nullptr,
+            *forceRefreshAction_ = nullptr, *runNetworkLinkAction_ = nullptr,
+            *spacerAction_ = nullptr, *clockAction_ = nullptr;
+    QFrame* stationFrame_ = nullptr;
+    QListWidget* stationList_ = nullptr;
+    QLabel* tncStatus_ = nullptr;
+    QLabel *latitudeLabel_ = nullptr, *longitudeLabel_ = nullptr, *messageLabel_ = nullptr,
+           *courseLabel_ = nullptr, *speedLabel_ = nullptr, *speedKmhLabel_ = nullptr,
+           *altitudeLabel_ = nullptr, *commentLabel_ = nullptr, *statusLabel_ = nullptr;
+    QListWidget* monitorLines_ = nullptr;
+    QFrame* activityLamp_ = nullptr;
 };
 
 }  // namespace vireo

@@ -2,28 +2,31 @@
 #include <QApplication>
 
 #include "shell/MainWindow.h"
+#include "shell/MessageBoxes.h"
 #include "shell/MoveSound.h"
-#include "shell/QtMessageBoxes.h"
+#include "shell/Shell.h"
 #include "shell/ShutdownSignals.h"
-#include "shell/VireoApp.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     vireo::QtMessageBoxes boxes;
-    vireo::VireoApp app(QCoreApplication::applicationDirPath(), boxes);
-    app.SetSoundPlayer(&vireo::PlayWaveInBackground);
-    vireo::MainWindow window(app);
+    vireo::ShellOptions options;
+    options.appFolder = QCoreApplication::applicationDirPath();
+    options.iconsFolder = options.appFolder + "/Icons";
+    options.playSound = &vireo::PlayWaveInBackground;
+    vireo::Shell shell(options, boxes);
+    vireo::MainWindow window(shell);
     boxes.SetParent(&window);
 
     // A stop request from the service manager or the terminal closes the window, which runs the
-    // shut-down sequence, then leaves every event loop, open message boxes included.
+    // shut-down sequence.
     vireo::ShutdownSignals stopRequests;
     QObject::connect(&stopRequests, &vireo::ShutdownSignals::Requested, &window, [&window] {
         window.close();
         QCoreApplication::exit(0);
     });
 
-    app.Startup();
+    shell.Start();
     window.show();
     return application.exec();
 }

@@ -1,0 +1,106 @@
+// What the session asks the shell to do. Every session call returns a list of effects; the shell
+// carries them out in order and reports back what it learns as new events (the answer to a
+// question, a timer that fired, a file that could not be written). Texts are bytes, one byte a
+// character; paths are bytes in the system's code page.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace vireo {
+
+enum class TimerId {
+    MinuteTick,    // 60 s, repeating: clock line, expiry, send-window upkeep
+    ActivityLamp,  // 300 ms, once: the lamp goes dark again
+};
+
+// The message boxes the session opens. The answer comes back with the same id.
+enum class QuestionId {
+    SettingsUnwritable,  // the settings file cannot be written (OK)
+    RefreshChange,       // the refresh interval is about to change (OK / Cancel)
+    TncError,            // the TNC link failed (OK)
+    KmlError,            // the document could not be built (OK)
+};
+
+enum class MessageIcon { Exclamation, Question, Information, Critical };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct ShowMessage {
+    QuestionId id;
+    MessageIcon icon;
+    std::string title;
+    std::string text;
+    MessageButtons buttons;
+
+    bool operator==(const ShowMessage&) const = default;
+};
+
+// Starts the timer, or restarts it from now when it runs.
+struct StartTimer {
+    TimerId id;
+    int ms;
+
+    bool operator==(const StartTimer&) const = default;
+};
+
+struct ConnectTnc {
+    std::string host;
+    std::uint16_t port;
+
+    bool operator==(const ConnectTnc&) const = default;
+};
+
+struct CloseTnc {
+    bool operator==(const CloseTnc&) const = default;
+};
+
+// Bytes to write to the TNC connection.
+struct SendToTnc {
+    std::string bytes;
+
+    bool operator==(const SendToTnc&) const = default;
+};
+
+// Replaces the file at `path` with `bytes` whole (the old file stays until the new one is
+// complete). When `reportFailure` is set a failed write comes back as FileWriteFailed; otherwise
+// the shell says so on stderr.
+struct WriteFile {
+    std::string path;
+    std::string bytes;
+    bool reportFailure = false;
+
+    bool operator==(const WriteFile&) const = default;
+};
+
+// Opens a file with the desktop's handler for its type (the network-link file: Google Earth).
+struct OpenWithDesktop {
+    std::string path;
+
+    bool operator==(const OpenWithDesktop&) const = default;
+};
+
+struct PlaySound {
+    std::string path;
+
+    bool operator==(const PlaySound&) const = default;
+};
+
+// What Google Earth's polls get from now on: the document answer while the send window is open
+// (until `sendWindowUntilMs` on the monotonic clock), "204 No Content" after it. `answer` is the
+// whole HTTP answer, shared and never changed.
+struct PublishDocument {
+    std::shared_ptr<const std::string> answer;
+    std::int64_t sendWindowUntilMs = 0;
+
+    bool operator==(const PublishDocument&) const = default;
+};
+
+using Effect = std::variant<ShowMessage, StartTimer, ConnectTnc, CloseTnc, SendToTnc, WriteFile,
+                            OpenWithDesktop, PlaySound, PublishDocument>;
+using Effects = std::vector<Effect>;
+
+}  // namespace vireo

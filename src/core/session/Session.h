@@ -1,0 +1,203 @@
+// The running program: one object that holds the whole state (settings, station store, TNC link
+// state, followed station, follow lock, send window, the current document) and decides what
+// happens next. It takes events and returns effects (Effects.h); it never waits, never calls Qt
+// and reads the clock only through the moments it is given.
+//
+// Time: every event carries a Moment, the monotonic milliseconds (which never go back, not even at
+// midnight) and the local date and time. The send window and the follow lock are deadlines on the
+// monotonic clock.
+//
+// The window shows View(), Settings() (check marks, box texts, geometry) and Store() (the station
+// list); each event that changes what is shown bumps ViewVersion().
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "agwpe/AgwFrame.h"
+#include "aprs/Decode.h"
+#include "session/Effects.h"
+#include "settings/Settings.h"
+#include "stations/OleDate.h"
+#include "stations/StationStore.h"
+
+namespace vireo {
+
+inline constexpr std::string_view kMainCaption =
+    "Vireo Earth Decoder for mobile APRS stations by Tamberlo";
+inline constexpr std::string_view kConnectCaption = "&Connect AGWPE";
+inline constexpr std::string_view kDisconnectCaption = "&Disconnect AGWPE";
+
+// Window widths and heights of the layouts, in twips.
+inline constexpr float kCompactWidth = 5600;
+inline constexpr float kInfoPanelWidth = 11050;
+inline constexpr float kInfoPanelHeight = 2650;
+
+struct Moment {
+    std::int64_t monotonicMs = 0;
+    LocalDateTime local;
+};
+
+// What the program learns from its surroundings once, when it is made.
+struct SessionPorts {
+    // Reads a whole file; nothing when it is missing or cannot be read.
+    std::function<std::optional<std::string>(const std::string& path)> readFile;
+    std::string appFolder;           // where the program's files live
+    std::string defaultIconsFolder;  // the icon set used when the settings name none
+    char decimalPoint = '.';         // the user's decimal separator
+    // The user's short date-and-time text of a moment ("06/12/2026 14:03").
+    std::function<std::string(const LocalDateTime&)> dateTimeText;
+};
+
+// The menu commands that need no answer from a panel.
+enum class Command {
+    ToggleConnection,
+    ToggleAutoConnect,
+    ToggleInfoPanel,
+    ToggleTracks,
+    ToggleAutoIcon,
+    ToggleAltitude,
+    ToggleFollowLinks,
+    ForceRefresh,    // a 30 s send window
+    RunNetworkLink,  // open the network-link file with Google Earth, then a 30 s window
+    Spacer,          // the blank menu item: a 20 s send window
+};
+
+// What the window shows besides the settings and the station list.
+struct View {
+    std::string caption{kMainCaption};
+    std::string connectCaption{kConnectCaption};
+    bool infoPanel = false;  // the information panel layout is shown
+    std::string clockLine = "Data 00/00/00  Ora 00:00";
+    std::string followCaption = "&Follow a station";
+    std::string unfollowCaption;  // "&Stop following " and the call, while one is followed
+    bool unfollowVisible = false;
+    std::string followBox;   // the call in the follow box
+    std::string refreshBox;  // the refresh interval box, in seconds
+    std::string tncStatus;   // the TNC status line: link state or the last decoded station
+
+    // The information panel: the last decoded packet.
+    std::string latitude, longitude, message, course, speedKnots, speedKmh = "000.0",
+                                                                  altitude = "+0000", comment;
+    std::string status;
+    std::vector<std::string> monitorLines;  // the lines of the last monitored frame
+    bool lampLit = false;                   // activity lamp: packets are coming in
+};
+
+class Session {
+  public:
+    explicit Session(SessionPorts ports);
+
+    // Start-up: the HTTP listener's outcome, the settings file (the defaults written when it is
+    // missing or damaged), the refresh question when the saved interval is not one the box can
+    // show, the TNC connection, the icon styles, the saved stations, one expiry run, the followed
+    // station, the first document, the network-link file and a 40-second send window.
+    Effects Start(bool httpListening, std::string serverUrl, const Moment& now);
+    // Shut-down: closes the TNC link and saves the settings and, when the list is not empty, the
+    // station files. Runs once; later calls return nothing.
+    Effects Shutdown();
+
+    Effects TncConnected();
+    Effects TncClosedByPeer();
+    Effects TncError(std::string_view description, const Moment& now);
+    Effects TncData(std::string_view bytes, const Moment& now);
+
+    Effects TimerFired(TimerId timer, const Moment& now);
+    Effects Menu(Command command, const Moment& now);
+    Effects Answer(QuestionId question, MessageAnswer answer, const Moment& now);
+    Effects FileWriteFailed(const std::string& path);
+
+    // Follow links clicked in Google Earth (after their answer has been sent).
+    Effects FollowRequested(std::string_view call, const Moment& now);
+    Effects UnfollowRequested(const Moment& now);
+
+    // A style file picked by the user.
+    Effects StyleFileChosen(std::string folder, std::string file, const Moment& now);
+    // The window was moved or resized by the user (twips).
+    void WindowGeometryChanged(float left, float top, float width, float height);
+
+    const View& GetView() const { return view_; }
+    const SettingsRecord& Settings() const { return settings_; }
+    const StationStore& Store() const { return store_; }
+    std::uint64_t ViewVersion() const { return viewVersion_; }
+    const std::string& Document() const { return *document_; }
+    bool SendWindowOpen(const Moment& now) const { return now.monotonicMs < sendWindowUntil_; }
+    bool FollowLockRunning(const Moment& now) const;
+    bool TncOpen() const { return tnc_ != TncState::Closed; }
+    std::string SettingsPath() const;
+    std::string NetworkLinkPath() const;
+
+  private:
+    enum class TncState { Closed, Connecting, Connected, ClosedByPeer };
+
+    // Work on `out_`, the effects of the event being handled.
+    Effects Finish(const Moment& now);
+    void ReadSettingsFile();
+    void AskRefreshOrApply(bool startingUp, const Moment& now);
+    void ApplyPanel(const Moment& now);
+    void ContinueStartup(const Moment& now);
+    void Connect();
+    void ResetConnection();
+    void HandleFrame(const AgwFrame& frame, const Moment& now);
+    void HandleMonitorText(std::string_view text, const Moment& now);
+    void ApplyReport(const PositionReport& report, const Moment& now);
+    void ShowStationCount();
+    void MinuteTick(const Moment& now);
+    void ExpireStations(const Moment& now);
+    void StartFollow(const Moment& now);
+    void StopFollow(const Moment& now);
+    void BuildDocument(const Moment& now);
+    void OpenSendWindow(const Moment& now);
+    void StartForcedSend(int ms, const Moment& now);
+    void LoadStyleFile();
+    void WriteNetworkLinkFile();
+    void ShowCompactLayout();
+    template <class E>
+    void Emit(E effect) {
+        out_.emplace_back(std::in_place_type<E>, std::move(effect));
+    }
+    void Ask(QuestionId id, MessageIcon icon, std::string title, std::string text,
+             MessageButtons buttons);
+
+    SessionPorts ports_;
+    SettingsRecord settings_;
+    DerivedSettings derived_;
+    StationStore store_;
+    View view_;
+    std::uint64_t viewVersion_ = 0;
+    Effects out_;
+
+    bool started_ = false;
+    bool startupWaiting_ = false;  // the rest of start-up runs after the refresh question
+    bool shutDown_ = false;
+    std::int32_t askedRefreshMs_ = 0;  // the interval the refresh question offers
+    std::string shownRefresh_;         // the box's text before it was corrected
+
+    TncState tnc_ = TncState::Closed;
+    std::string tncHost_;  // as used at the last connect
+    std::uint16_t tncPort_ = 0;
+    AgwFrameCutter cutter_;
+    std::string decodeScratch_;
+
+    std::string serverUrl_;
+    std::string styleText_;
+    std::shared_ptr<const std::string> document_;
+    std::shared_ptr<const std::string> answer_;  // the HTTP answer carrying document_
+    std::string lastChangedDocument_;
+    bool documentDirty_ = false;
+    bool published_ = false;  // answer_ or the send window changed since the last publication
+    std::optional<std::int64_t> documentChangedAtMs_;
+    std::int64_t sendWindowUntil_ = 0;
+    std::int32_t sendWindowMs_ = 6050;
+    bool forcedSend_ = false;
+    std::int64_t followLockUntil_ = 0;
+};
+
+}  // namespace vireo

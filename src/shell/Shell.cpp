@@ -1,0 +1,183 @@
+#include "shell/Shell.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QUrl>
+#include <chrono>
+#include <cstdio>
+
+namespace vireo {
+
+namespace {
+
+// A path as the core keeps it: bytes in the system's code page.
+std::string PathBytes(const QString& path) {
+    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+}
+
+QString PathText(const std::string& bytes) {
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    QFile file(PathText(path));
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    // A real settings, style or station file is far smaller; a huge file put in its place is
+    // not read whole.
+    constexpr qint64 kLimit = qint64{256} << 20;
+    const QByteArray bytes = file.read(kLimit);
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    return bytes.toStdString();
+}
+
+SessionPorts PortsFor(const ShellOptions& options) {
+    SessionPorts ports;
+    ports.readFile = &ReadWholeFile;
+    ports.appFolder = PathBytes(options.appFolder);
+    ports.defaultIconsFolder = PathBytes(options.iconsFolder);
+    const QString point = QLocale::system().decimalPoint();
+    if (point.size() == 1 && point[0].unicode() < 256) {
+        ports.decimalPoint = static_cast<char>(point[0].unicode());
+    }
+    ports.dateTimeText = [](const LocalDateTime& t) {
+        const QDateTime moment(QDate(t.year, t.month, t.day),
+                               QTime(t.hour, t.minute, t.second, t.millisecond));
+        return QLocale::system().toString(moment, QLocale::ShortFormat).toLatin1().toStdString();
+    };
+    return ports;
+}
+
+std::int64_t SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+ShellOptions WithSteadyClock(ShellOptions options) {
+    if (!options.monotonicMs) options.monotonicMs = &SteadyMs;
+    // The server ends the send window on the same clock.
+    options.http.monotonicMs = options.monotonicMs;
+    return options;
+}
+
+}  // namespace
+
+Shell::Shell(ShellOptions options, MessageBoxes& boxes, QObject* parent)
+    : QObject(parent),
+      options_(WithSteadyClock(std::move(options))),
+      boxes_(boxes),
+      session_(PortsFor(options_)),
+      http_(options_.http) {
+    minuteTimer_.setInterval(60000);
+    lampTimer_.setSingleShot(true);
+    connect(&minuteTimer_, &QTimer::timeout, this,
+            [this] { Carry(session_.TimerFired(TimerId::MinuteTick, Now())); });
+    connect(&lampTimer_, &QTimer::timeout, this,
+            [this] { Carry(session_.TimerFired(TimerId::ActivityLamp, Now())); });
+
+    connect(&link_, &AgwLink::Connected, this, [this] { Carry(session_.TncConnected()); });
+    connect(&link_, &AgwLink::ClosedByPeer, this, [this] { Carry(session_.TncClosedByPeer()); });
+    connect(&link_, &AgwLink::Failed, this, [this](const QString& description) {
+        Carry(session_.TncError(description.toLatin1().toStdString(), Now()));
+    });
+    connect(&link_, &AgwLink::DataReceived, this, [this](const QByteArray& bytes) {
+        Carry(session_.TncData(std::string_view(bytes.constData(), bytes.size()), Now()));
+    });
+
+    connect(&http_, &HttpServer::FollowRequested, this, [this](const QString& call) {
+        Carry(session_.FollowRequested(call.toLatin1().toStdString(), Now()));
+    });
+    connect(&http_, &HttpServer::UnfollowRequested, this,
+            [this] { Carry(session_.UnfollowRequested(Now())); });
+}
+
+Moment Shell::Now() const {
+    const QDateTime now = options_.clock();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    return {options_.monotonicMs(),
+            {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()}};
+}
+
+void Shell::Start() {
+    const bool listening = http_.Listen(options_.httpAddress, options_.httpPort);
+    Carry(session_.Start(listening, http_.ServerUrl().toLatin1().toStdString(), Now()));
+}
+
+void Shell::Shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    minuteTimer_.stop();
+    lampTimer_.stop();
+    http_.Close();
+    Carry(session_.Shutdown());
+    link_.Close();
+}
+
+void Shell::Run(Command command) {
+    Carry(session_.Menu(command, Now()));
+}
+
+void Shell::ChooseStyleFile(const QString& path) {
+    const QFileInfo chosen(path);
+    Carry(session_.StyleFileChosen(PathBytes(chosen.absolutePath()), PathBytes(chosen.fileName()),
+                                   Now()));
+}
+
+void Shell::WindowGeometryChanged(float left, float top, float width, float height) {
+    session_.WindowGeometryChanged(left, top, width, height);
+}
+
+void Shell::Carry(Effects effects) {
+    for (const Effect& effect : effects) Carry(effect);
+    emit ViewChanged();
+}
+
+void Shell::Carry(const Effect& effect) {
+    if (const auto* message = std::get_if<ShowMessage>(&effect)) {
+        boxes_.Show(*message, [this, id = message->id](MessageAnswer answer) {
+            if (!shutDown_) Carry(session_.Answer(id, answer, Now()));
+        });
+    } else if (const auto* timer = std::get_if<StartTimer>(&effect)) {
+        QTimer& t = timer->id == TimerId::MinuteTick ? minuteTimer_ : lampTimer_;
+        if (!shutDown_) t.start(timer->ms);
+    } else if (const auto* connect = std::get_if<ConnectTnc>(&effect)) {
+        link_.Connect(QString::fromLatin1(connect->host), connect->port);
+    } else if (std::holds_alternative<CloseTnc>(effect)) {
+        link_.Close();
+    } else if (const auto* send = std::get_if<SendToTnc>(&effect)) {
+        link_.Send(QByteArray::fromStdString(send->bytes));
+    } else if (const auto* file = std::get_if<WriteFile>(&effect)) {
+        Write(*file);
+    } else if (const auto* open = std::get_if<OpenWithDesktop>(&effect)) {
+        if (options_.openFile) {
+            options_.openFile(PathText(open->path));
+        } else {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(PathText(open->path)));
+        }
+    } else if (const auto* sound = std::get_if<PlaySound>(&effect)) {
+        if (options_.playSound) options_.playSound(PathText(sound->path));
+    } else if (const auto* publish = std::get_if<PublishDocument>(&effect)) {
+        http_.Publish(publish->answer, publish->sendWindowUntilMs);
+    }
+}
+
+void Shell::Write(const WriteFile& file) {
+    QSaveFile out(PathText(file.path));
+    const bool written = out.open(QIODevice::WriteOnly) &&
+                         out.write(file.bytes.data(), static_cast<qint64>(file.bytes.size())) ==
+                             static_cast<qint64>(file.bytes.size()) &&
+                         out.commit();
+    if (written) return;
+    if (file.reportFailure && !shutDown_) {
+        Carry(session_.FileWriteFailed(file.path));
+    } else {
+        std::fprintf(stderr, "vireo-decoder: cannot write %s\n", file.path.c_str());
+    }
+}
+
+}  // namespace vireo
