@@ -1,0 +1,284 @@
+// The running program's decisions, told as a user's story: events in with a fake clock and
+// in-memory files, effects and the view out. No event loop, no sockets.
+#include "session/Session.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "stations/StationFiles.h"
+
+namespace vireo {
+namespace {
+
+constexpr std::string_view kDir = "/app";
+const std::string kSettingsPath = "/app/Vireo_Decoder.ini";
+const std::string kLinkPath = "/app/Vireo_Decoder.kml";
+
+std::string Frame(char kind, const std::string& data) {
+    std::string frame = MakeAgwRequest(kind);
+    frame[28] = static_cast<char>(data.size() & 0xFF);
+    frame[29] = static_cast<char>(data.size() >> 8);
+    return frame + data;
+}
+
+std::string Heard(const std::string& call, const std::string& info) {
+    return Frame('U', " 1:Fm " + call + " To APRS <UI pid=F0 Len=30 >[09:38:22]\r" + info + "\r");
+}
+
+template <class E>
+std::vector<E> All(const Effects& effects) {
+    std::vector<E> found;
+    for (const Effect& e : effects) {
+        if (const auto* x = std::get_if<E>(&e)) found.push_back(*x);
+    }
+    return found;
+}
+
+class SessionTest : public ::testing::Test {
+  protected:
+    SessionTest() : session(Ports()) {}
+
+    SessionPorts Ports() {
+        SessionPorts ports;
+        ports.readFile = [this](const std::string& path) -> std::optional<std::string> {
+            const auto file = files.find(path);
+            if (file == files.end()) return std::nullopt;
+            return file->second;
+        };
+        ports.appFolder = kDir;
+        ports.defaultIconsFolder = "/app/Icons";
+        ports.decimalPoint = ',';
+        ports.dateTimeText = [](const LocalDateTime& t) { return std::to_string(t.minute); };
+        return ports;
+    }
+    void Settings(const std::function<void(SettingsRecord&)>& edit) {
+        SettingsRecord record = DefaultSettings("/app/Icons");
+        edit(record);
+        files[kSettingsPath] = FormatSettingsLine(record);
+    }
+    // Moves both clocks on by `ms`.
+    Moment Later(std::int64_t ms) {
+        now.monotonicMs += ms;
+        const std::int64_t minutes = now.local.hour * 60 + now.local.minute + ms / 60000;
+        now.local.hour = static_cast<int>(minutes / 60 % 24);
+        now.local.minute = static_cast<int>(minutes % 60);
+        return now;
+    }
+    Effects Start() {
+        Effects effects = session.Start(true, "http://127.0.0.1:8008", now);
+        Keep(session.TncConnected());
+        return effects;
+    }
+    Effects Hear(const std::string& call, const std::string& info, std::int64_t afterMs = 1000) {
+        return Keep(session.TncData(Heard(call, info), Later(afterMs)));
+    }
+    Effects Keep(Effects effects) {
+        for (const auto& p : All<PublishDocument>(effects)) published = p;
+        return effects;
+    }
+    bool Served() const { return now.monotonicMs < published.sendWindowUntilMs; }
+
+    std::map<std::string, std::string> files;
+    Moment now{1000000, {2026, 12, 6, 10, 0, 0, 0}};
+    Session session;
+    PublishDocument published;
+};
+
+TEST_F(SessionTest, FirstStartWritesTheDefaultsConnectsAndOpensAFortySecondWindow) {
+    const Effects effects = Keep(Start());
+    const auto writes = All<WriteFile>(effects);
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0],
+              (WriteFile{kSettingsPath, FormatSettingsLine(DefaultSettings("/app/Icons")), true}));
+    EXPECT_EQ(writes[1].path, kLinkPath);
+    EXPECT_NE(writes[1].bytes.find("<refreshInterval>6</refreshInterval>"), std::string::npos);
+    EXPECT_EQ(All<ConnectTnc>(effects), (std::vector<ConnectTnc>{{"localhost", 8000}}));
+    EXPECT_EQ(published.sendWindowUntilMs, now.monotonicMs + 40000);
+    EXPECT_EQ(session.GetView().caption,
+              "Vireo Earth Decoder for mobile APRS stations by Tamberlo - Http server enabled");
+    EXPECT_EQ(session.GetView().clockLine, "Data 06/12/26   Ora 10:00");
+    EXPECT_EQ(session.Settings().WindowWidth, kCompactWidth);
+
+    // A settings file the program cannot write is said once, in a box.
+    const auto box = All<ShowMessage>(session.FileWriteFailed(kSettingsPath));
+    ASSERT_EQ(box.size(), 1u);
+    EXPECT_NE(box[0].text.find("cannot be written"), std::string::npos);
+}
+
+TEST_F(SessionTest, StartUpWaitsForTheRefreshQuestion) {
+    for (const MessageAnswer answer : {MessageAnswer::Ok, MessageAnswer::Cancel}) {
+        Settings([](SettingsRecord& r) { r.RefreshMs = 7000; });
+        Session s(Ports());
+        const Effects asked = s.Start(true, "url", now);
+        ASSERT_EQ(All<ShowMessage>(asked).size(), 1u);
+        EXPECT_EQ(All<ShowMessage>(asked)[0].text,
+                  "Google Earth refresh interval has been modifyed.\r\nVireo_Decoder.kml will be "
+                  "reloaded on Google Earth.\r\nProceed with new refresh interval (7 sec) ?");
+        EXPECT_TRUE(All<ConnectTnc>(asked).empty());  // nothing goes on behind the question
+
+        const Effects rest = s.Answer(QuestionId::RefreshChange, answer, now);
+        EXPECT_EQ(All<ConnectTnc>(rest).size(), 1u);
+        const bool ok = answer == MessageAnswer::Ok;
+        EXPECT_EQ(s.Settings().RefreshMs, ok ? 7050 : 7000);
+        EXPECT_EQ(s.GetView().refreshBox, ok ? "7" : "6.95");
+        EXPECT_EQ(All<OpenWithDesktop>(rest).size(), ok ? 1u : 0u);
+    }
+}
+
+TEST_F(SessionTest, HeardPacketsReachTheViewTheStoreAndTheDocument) {
+    Start();
+    const Effects effects = Keep(session.TncData(
+        Frame('R', std::string("\x02\0\0\0\x11\0\0\0", 8)) + Frame('X', "junk"), now));
+    EXPECT_EQ(session.GetView().tncStatus, "Connesso ad AGWPE v2.17");
+
+    Hear("N0CALL-9", "=4903.50N/07201.75W>088/036/A=001234 hello");
+    const View& v = session.GetView();
+    EXPECT_EQ(v.tncStatus, "N0CALL-9  @0");
+    EXPECT_EQ(v.monitorLines.size(), 2u);
+    EXPECT_TRUE(v.lampLit);
+    EXPECT_EQ(v.latitude + v.longitude + v.course + v.speedKnots, "4903.50N07201.75W088036");
+    EXPECT_EQ(v.speedKmh, "66,7");
+    EXPECT_EQ(v.altitude, "376");
+    EXPECT_EQ(v.status, "Prima posizione");
+    EXPECT_EQ(v.caption, "Vireo Earth Decoder by Tamberlo - 1 stations");
+    EXPECT_NE(published.answer->find("N0CALL-9"), std::string::npos);
+    EXPECT_TRUE(Served());
+
+    Hear("N0CALL-9", "=4903.60N/07201.75W>088/036");
+    EXPECT_EQ(session.GetView().status, "Aggiornata posizione");
+    EXPECT_EQ(session.Store().Count(), 1u);
+    // Only the compressed road knows a position without course and speed.
+    Hear("N1CALL", "!/5L!!<*e7>{?!");
+    EXPECT_EQ(session.GetView().status, "** NO CSE / SPD **");
+    EXPECT_EQ(session.Store().Count(), 1u);
+
+    Keep(session.TimerFired(TimerId::ActivityLamp, now));
+    EXPECT_FALSE(session.GetView().lampLit);
+}
+
+TEST_F(SessionTest, SendWindowsOpenOnChangeForcedAndOncePerMinute) {
+    Start();
+    // The first tick ends the forced start-up window and goes back to the refresh interval.
+    Keep(session.TimerFired(TimerId::MinuteTick, Later(60000)));
+    EXPECT_FALSE(Served());
+    Hear("N0CALL-9", "=4903.50N/07201.75W>088/036");
+    EXPECT_EQ(published.sendWindowUntilMs, now.monotonicMs + 6050);
+    Later(7000);
+    EXPECT_FALSE(Served());
+
+    // A minute without change: the tick opens a window anyway, on the monotonic clock alone.
+    Keep(session.TimerFired(TimerId::MinuteTick, Later(53000)));
+    EXPECT_TRUE(Served());
+
+    const struct {
+        Command command;
+        int ms;
+        bool opensLink;
+    } forced[] = {{Command::ForceRefresh, 30000, false},
+                  {Command::RunNetworkLink, 30000, true},
+                  {Command::Spacer, 20000, false}};
+    for (const auto& f : forced) {
+        const Effects effects = Keep(session.Menu(f.command, Later(10000)));
+        EXPECT_EQ(published.sendWindowUntilMs, now.monotonicMs + f.ms);
+        EXPECT_EQ(All<OpenWithDesktop>(effects).size(), f.opensLink ? 1u : 0u);
+        EXPECT_EQ(All<StartTimer>(effects),
+                  (std::vector<StartTimer>{{TimerId::MinuteTick, 60000}}));
+    }
+}
+
+TEST_F(SessionTest, MenuTogglesChangeTheSettingsAndTheDocument) {
+    Start();
+    Hear("N0CALL-9", "=4903.50N/07201.75W>088/036");
+    const auto before = published.answer;
+    Keep(session.Menu(Command::ToggleTracks, now));
+    EXPECT_FALSE(session.Settings().ShowTracks);
+    EXPECT_NE(published.answer, before);
+    Keep(session.Menu(Command::ToggleInfoPanel, now));
+    EXPECT_TRUE(session.GetView().infoPanel);
+    EXPECT_EQ(session.Settings().WindowWidth, kInfoPanelWidth);
+    Keep(session.Menu(Command::ToggleInfoPanel, now));
+    EXPECT_EQ(session.Settings().WindowWidth, kCompactWidth);
+}
+
+TEST_F(SessionTest, FollowingFromGoogleEarth) {
+    Start();
+    Hear("N0CALL-9", "=4203.00N/01200.00E>088/036");
+    Keep(session.FollowRequested("N0CALL-9", now));
+    const View& v = session.GetView();
+    EXPECT_EQ(session.Settings().FollowedCall, "N0CALL-9 ");
+    EXPECT_EQ(v.unfollowCaption, "&Stop following N0CALL-9 ");
+    EXPECT_TRUE(v.unfollowVisible);
+    EXPECT_EQ(v.clockLine, "Following N0CALL-9 ");
+    EXPECT_TRUE(session.FollowLockRunning(Later(19000)));
+    EXPECT_FALSE(session.FollowLockRunning(Later(2000)));
+
+    // Each report of the followed station gives its distance from home and renews the lock.
+    Hear("N0CALL-9", "=4206.00N/01200.00E>088/036");
+    EXPECT_EQ(v.clockLine, "11,1 Km from N0CALL-9 ");
+    EXPECT_TRUE(session.FollowLockRunning(now));
+    EXPECT_NE(published.answer->find("<flyToView>1</flyToView>"), std::string::npos);
+
+    Keep(session.TimerFired(TimerId::MinuteTick, Later(60000)));
+    Keep(session.UnfollowRequested(Later(1000)));
+    EXPECT_TRUE(session.Settings().FollowedCall.empty());
+    EXPECT_FALSE(v.unfollowVisible);
+    EXPECT_EQ(v.followCaption, "&Follow a station");
+    EXPECT_TRUE(Served());
+}
+
+TEST_F(SessionTest, StationsSurviveARestartAndStaleOnesExpire) {
+    Start();
+    Hear("K1ABC-9", "=4903.50N/07201.75W>088/036");
+    Hear("K2ABC-9", "=4903.50N/07201.75W>088/036", 20 * 60000);
+    for (const WriteFile& file : All<WriteFile>(session.Shutdown())) files[file.path] = file.bytes;
+    EXPECT_TRUE(session.Shutdown().empty());
+    ASSERT_TRUE(files.count("/app/Positions.dat"));
+
+    // Forty minutes after the first report only the second station is left.
+    Later(20 * 60000);
+    Session restarted(Ports());
+    Keep(restarted.Start(true, "url", now));
+    EXPECT_EQ(restarted.Store().Count(), 1u);
+    EXPECT_TRUE(restarted.Store().FindCall("K2ABC-9  "));
+    EXPECT_TRUE(restarted.Settings().TracksAllocated);
+}
+
+TEST_F(SessionTest, TncErrorsAreShownOnceAndResetTheLink) {
+    Start();
+    const Effects effects = session.TncError("Connection refused", now);
+    ASSERT_EQ(All<ShowMessage>(effects).size(), 1u);
+    EXPECT_EQ(All<ShowMessage>(effects)[0].text, "Connection refused - localhost:8000");
+    EXPECT_EQ(All<CloseTnc>(effects).size(), 1u);
+    EXPECT_EQ(session.GetView().connectCaption, "&Connect AGWPE");
+    EXPECT_EQ(session.GetView().tncStatus, "Connessione ad AGWPE chiusa");
+    EXPECT_TRUE(session.TncError("again", now).empty());
+    // Data of a closed link is not read.
+    Keep(session.TncData(Heard("N0CALL", "=4903.50N/07201.75W>088/036"), now));
+    EXPECT_EQ(session.Store().Count(), 0u);
+
+    Settings([](SettingsRecord& r) { r.AgwPort = "80x0"; });
+    Session badPort(Ports());
+    const auto box = All<ShowMessage>(badPort.Start(true, "url", now));
+    ASSERT_EQ(box.size(), 1u);
+    EXPECT_EQ(box[0].text, "Invalid port number - localhost:80x0");
+    EXPECT_FALSE(badPort.TncOpen());
+}
+
+TEST_F(SessionTest, AFailedBuildShowsABoxAndKeepsTheLastDocument) {
+    Settings([](SettingsRecord& r) {
+        r.MinRange = "far";
+        r.FollowedCall = "N0CALL-9 ";
+    });
+    Start();
+    Hear("N1CALL-9", "=4903.50N/07201.75W>088/036");
+    const auto kept = published.answer;
+    const Effects effects = Hear("N0CALL-9", "=4903.50N/07201.75W>088/036");
+    ASSERT_EQ(All<ShowMessage>(effects).size(), 1u);
+    EXPECT_EQ(All<ShowMessage>(effects)[0].title, "KML error");
+    EXPECT_EQ(published.answer, kept);
+    EXPECT_EQ(session.Store().Count(), 2u);
+}
+
+}  // namespace
+}  // namespace vireo
