@@ -4,20 +4,12 @@
 #pragma once
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <functional>
-#include <string>
-#include <vector>
 
-#include "agwpe/AgwFrame.h"
-#include "settings/Settings.h"
-#include "shell/MessageBoxes.h"
 #include "shell/Shell.h"
 
 namespace vireo::test {
@@ -33,22 +25,15 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
     return true;
 }
 
-// Records every box and answers it with `answer` from the event loop, as a window-modal box does.
-class ScriptedBoxes : public MessageBoxes {
-  public:
+// Records every box and answers it with OK from the event loop, as a window-modal box does.
+struct ScriptedBoxes : MessageBoxes {
     void Show(const ShowMessage& message, std::function<void(MessageAnswer)> answered) override {
         shown.push_back(message);
-        QTimer::singleShot(0, &context_, [this, answered = std::move(answered)] {
-            ++answers;
-            answered(answer);
-        });
+        QTimer::singleShot(0, &context,
+                           [answered = std::move(answered)] { answered(MessageAnswer::Ok); });
     }
     std::vector<ShowMessage> shown;
-    MessageAnswer answer = MessageAnswer::Ok;
-    int answers = 0;
-
-  private:
-    QObject context_;
+    QObject context;  // drops the answers not yet given with the boxes
 };
 
 // An AGW frame of `kind` carrying `data`.
@@ -60,22 +45,17 @@ inline std::string Frame(char kind, const std::string& data) {
 }
 
 // A TNC stand-in on an ephemeral loopback port: records what its last client sends.
-class FakeTnc {
-  public:
+struct FakeTnc {
     FakeTnc() {
         server.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* s = server.nextPendingConnection()) {
-                client = s;
-                received.clear();
-                QObject::connect(s, &QTcpSocket::readyRead, [this, s] { received += s->readAll(); });
-            }
+            client = server.nextPendingConnection();
+            QObject::connect(client, &QTcpSocket::readyRead,
+                             [this, s = client] { received += s->readAll(); });
         });
     }
     quint16 Port() const { return server.serverPort(); }
-    void Send(const std::string& bytes) {
-        client->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    }
+    void Send(const std::string& bytes) { client->write(bytes.data(), std::ssize(bytes)); }
 
     QTcpServer server;
     QTcpSocket* client = nullptr;
@@ -91,20 +71,16 @@ inline quint16 ClosedPort() {
 
 // An HTTP client: connects at once, sends what it is told, keeps all it receives and notes when
 // the server closes.
-class Client {
-  public:
+struct Client {
     explicit Client(quint16 port, const QString& host = QStringLiteral("127.0.0.1")) {
         QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
         QObject::connect(&socket, &QTcpSocket::disconnected, [this] { closed = true; });
         socket.connectToHost(host, port);
     }
-    void Send(const std::string& bytes) {
-        socket.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    }
+    void Send(const std::string& bytes) { socket.write(bytes.data(), std::ssize(bytes)); }
     bool WaitClosed(int ms = 5000) {
         return WaitFor([this] { return closed; }, ms);
     }
-    std::string Answer() const { return received.toStdString(); }
 
     QTcpSocket socket;
     QByteArray received;
@@ -112,37 +88,44 @@ class Client {
 };
 
 // One connection, one request, the whole answer up to the server's close.
-inline std::string Exchange(quint16 port, const std::string& request) {
-    Client client(port);
+inline std::string Exchange(quint16 port, const std::string& request,
+                            const QString& host = QStringLiteral("127.0.0.1")) {
+    Client client(port, host);
     client.Send(request);
-    return client.WaitClosed() ? client.Answer() : "(not closed)";
+    return client.WaitClosed() ? client.received.toStdString() : "(not closed)";
 }
 
-inline std::string ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("(none)");
-}
+// A shell on a temporary application folder, whose settings file points at the TNC on
+// 127.0.0.1:`tncPort` (connecting at start-up when `autoConnect`), with its HTTP server on an
+// ephemeral loopback port and its clock at `now`.
+struct Rig {
+    explicit Rig(quint16 tncPort, bool autoConnect = true) {
+        SettingsRecord record = DefaultSettings("Icons");
+        record.AgwAddress = "127.0.0.1";
+        record.AgwPort = std::to_string(tncPort);
+        record.AutoConnect = autoConnect;
+        QFile file(folder.filePath(QString::fromLatin1(kSettingsFileName)));
+        if (file.open(QIODevice::WriteOnly)) file.write(FormatSettingsLine(record).c_str());
+    }
+    ShellOptions Options() {
+        ShellOptions options;
+        options.appFolder = folder.path();
+        options.httpAddress = QHostAddress::LocalHost;
+        options.httpPort = 0;
+        options.clock = [this] { return now; };
+        options.openFile = [](const QString&) {};
+        return options;
+    }
+    // A file of the application folder, "(none)" when it cannot be read.
+    std::string Read(std::string_view name) const {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "(none)";
+    }
 
-// The settings file of `folder`, pointing at the TNC on 127.0.0.1:`tncPort`.
-inline void WriteSettings(const QString& folder, quint16 tncPort,
-                          const std::function<void(SettingsRecord&)>& edit = {}) {
-    SettingsRecord record = DefaultSettings("Icons");
-    record.AgwAddress = "127.0.0.1";
-    record.AgwPort = std::to_string(tncPort);
-    if (edit) edit(record);
-    QFile file(QDir(folder).filePath(QString::fromLatin1(kSettingsFileName)));
-    if (file.open(QIODevice::WriteOnly)) file.write(FormatSettingsLine(record).c_str());
-}
-
-// The shell on a temporary application folder, its HTTP server on an ephemeral loopback port.
-inline ShellOptions TestOptions(const QTemporaryDir& folder) {
-    ShellOptions options;
-    options.appFolder = folder.path();
-    options.iconsFolder = folder.filePath("Icons");
-    options.httpAddress = QHostAddress::LocalHost;
-    options.httpPort = 0;
-    options.openFile = [](const QString&) {};
-    return options;
-}
+    QTemporaryDir folder;
+    QDateTime now{QDate(2026, 5, 17), QTime(14, 3, 9)};
+    ScriptedBoxes boxes;
+    Shell shell{Options(), boxes};
+};
 
 }  // namespace vireo::test
