@@ -4,9 +4,9 @@
 #   direwolf_e2e.sh <vireo_direwolf_test> <vireo-decoder>
 #
 # The packets of packets.txt become AFSK 1200 audio (gen_packets, sox) that direwolf decodes from
-# a FIFO and hands to its AGW clients:
-#   1. vireo_direwolf_test runs the application object and compares the monitor lines of every
-#      frame with the packets direwolf reports as decoded;
+# a FIFO and hands to its AGW clients on port 8000:
+#   1. vireo_direwolf_test runs the shell and checks that it took every packet direwolf reports
+#      as decoded;
 #   2. the real executable, started from a fresh application folder with auto-connect on, must
 #      attach to direwolf, take the packets, serve a KML document on port 8008 that xmllint and
 #      GDAL read with every moving station, and on SIGTERM (then SIGINT) exit with status 0
@@ -15,57 +15,42 @@
 # VIREO_E2E_KEEP=1 keeps the work folder for inspection.
 set -u
 
-if [ $# -ne 2 ]; then
-    echo "usage: $0 <vireo_direwolf_test> <vireo-decoder>" >&2
-    exit 2
-fi
+[ $# -eq 2 ] || { echo "usage: $0 <vireo_direwolf_test> <vireo-decoder>" >&2; exit 2; }
 for tool in direwolf gen_packets sox; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed (Debian/Ubuntu: apt-get install direwolf sox)"
-        exit 77
-    fi
+    command -v "$tool" >/dev/null 2>&1 ||
+        { echo "SKIP: $tool is not installed (Debian/Ubuntu: apt-get install direwolf sox)"; exit 77; }
 done
 SELF=$(readlink -f "$0")
-HERE=$(dirname "$SELF")
 TEST_BIN=$(readlink -f "$1")
 APP_BIN=$(readlink -f "$2")
 for program in "$TEST_BIN" "$APP_BIN"; do
     [ -x "$program" ] || { echo "FAIL: $program is not an executable"; exit 2; }
 done
 
-# Run in a private network namespace holding only loopback: port 8000 is free there and no
-# traffic can leave the machine. With a private PID namespace as well, everything started below
-# dies together with this script, whatever kills it.
+# Run in a private network namespace holding only loopback: ports 8000 and 8008 are free there
+# and no traffic can leave the machine. With a private PID namespace as well, everything started
+# below dies together with this script, whatever kills it.
 if [ -z "${VIREO_E2E_ISOLATED:-}" ]; then
     for options in "--net --pid --fork --kill-child" \
-        "--user --map-root-user --net --pid --fork --kill-child" "--net"; do
+        "--user --map-root-user --net --pid --fork --kill-child"; do
         # shellcheck disable=SC2086
         if unshare $options true 2>/dev/null; then
             VIREO_E2E_ISOLATED=1 exec unshare $options bash "$SELF" "$TEST_BIN" "$APP_BIN"
         fi
     done
-    echo "note: no private network namespace here; direwolf listens on a free port of this one"
+    echo "note: no private network namespace here; ports 8000 and 8008 of this one must be free"
 fi
 
 START_NS=$(date +%s%N)
 say() { echo "[$((($(date +%s%N) - START_NS) / 1000000)) ms] $*"; }
-
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/vireo-e2e.XXXXXX") || exit 2
 DW_LOG=$WORK/direwolf.log
-DW_PID=
-TEST_PID=
-APP_PID=
-FAILED=0
+DW_PID='' TEST_PID='' APP_PID='' FAILED=0
 
 # stop PID: SIGTERM, then SIGKILL if it is still there after 3 s.
 stop() {
-    [ -n "$1" ] || return 0
-    kill "$1" 2>/dev/null || return 0
-    for _ in $(seq 30); do
-        kill -0 "$1" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -KILL "$1" 2>/dev/null
+    [ -n "$1" ] && kill "$1" 2>/dev/null || return 0
+    wait_until 3 gone "$1" || kill -KILL "$1" 2>/dev/null
     wait "$1" 2>/dev/null
 }
 cleanup() {
@@ -75,11 +60,7 @@ cleanup() {
     stop "$TEST_PID"
     exec 3>&- # end of audio: direwolf leaves by itself
     stop "$DW_PID"
-    if [ "${VIREO_E2E_KEEP:-0}" = 1 ]; then
-        echo "work folder kept: $WORK"
-    else
-        rm -rf "$WORK"
-    fi
+    if [ "${VIREO_E2E_KEEP:-0}" = 1 ]; then echo "work folder kept: $WORK"; else rm -rf "$WORK"; fi
     exit "$status"
 }
 trap cleanup EXIT
@@ -87,10 +68,7 @@ trap 'say interrupted; exit 130' INT
 trap 'say terminated; exit 143' TERM
 trap 'exit 129' HUP
 
-fail() {
-    say "FAIL: $*"
-    FAILED=1
-}
+fail() { say "FAIL: $*"; FAILED=1; }
 die() {
     say "FAIL: $*"
     for log in "$DW_LOG" "$WORK"/vireo*.out; do
@@ -98,9 +76,7 @@ die() {
     done
     exit 1
 }
-
-# wait_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds (status 0) or
-# SECONDS have passed (status 1).
+# wait_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds or SECONDS have passed.
 wait_until() {
     local deadline=$(($(date +%s%N) + $1 * 1000000000))
     shift
@@ -115,9 +91,8 @@ gone() { ! kill -0 "$1" 2>/dev/null; }
 log_count_since() { tail -n "+$(($1 + 1))" "$DW_LOG" | grep -c -F -- "$2"; }
 
 cd "$WORK" || exit 2
-if [ -n "${VIREO_E2E_ISOLATED:-}" ]; then
-    ip link set lo up || die "cannot bring up loopback in the private network namespace"
-fi
+[ -z "${VIREO_E2E_ISOLATED:-}" ] || ip link set lo up ||
+    die "cannot bring up loopback in the private network namespace"
 
 # ---- audio: one gen_packets run per packet (given a file, gen_packets would keep each line's
 # newline in the information field), then one raw stream for direwolf's standard input.
@@ -129,8 +104,7 @@ while IFS= read -r line || [ -n "$line" ]; do
     printf '%s\n' "$line" >>packets.txt
     printf '%s' "$line" | gen_packets -r 44100 -o "$(printf 'audio/%03d.wav' "$count")" - \
         >gen_packets.out 2>&1 || die "gen_packets cannot encode: $line"
-done <"$HERE/packets.txt"
-[ "$count" -gt 0 ] || die "no packets in $HERE/packets.txt"
+done <"$(dirname "$SELF")/packets.txt"
 sox audio/*.wav -t raw -r 44100 -e signed-integer -b 16 -c 1 -L audio.raw pad 0 1 \
     >sox.out 2>&1 || die "sox cannot join the audio"
 say "audio: $count packets"
@@ -139,38 +113,26 @@ say "audio: $count packets"
 # after each burst instead of leaving at end of input. "-d a" logs every AGW request and frame.
 mkfifo audio.fifo || die "mkfifo"
 exec 3<>audio.fifo
-dw_settled() {
-    grep -q -e 'Ready to accept AGW client application 0' -e 'Bind failed' "$DW_LOG" || gone "$DW_PID"
-}
-for attempt in 1 2 3 4 5; do
-    if [ -n "${VIREO_E2E_ISOLATED:-}" ] && [ "$attempt" = 1 ]; then
-        AGW_PORT=8000
-    else
-        AGW_PORT=$((20000 + RANDOM % 40000))
-    fi
-    printf '%s\n' 'ADEVICE stdin null' 'ACHANNELS 1' 'ARATE 44100' 'CHANNEL 0' 'MYCALL N0CALL' \
-        'MODEM 1200' "AGWPORT $AGW_PORT" 'KISSPORT 0' >direwolf.conf
-    direwolf -t 0 -d a -c direwolf.conf <audio.fifo >"$DW_LOG" 2>&1 3>&- &
-    DW_PID=$!
-    wait_until 10 dw_settled || die "direwolf did not start within 10 s"
-    grep -q "Ready to accept AGW client application 0 on port $AGW_PORT " "$DW_LOG" && break
-    stop "$DW_PID"
-    DW_PID=
-done
-[ -n "$DW_PID" ] || die "direwolf found no free AGW port"
-say "direwolf $(dpkg-query -W -f='${Version}' direwolf 2>/dev/null) listening on AGW port $AGW_PORT"
+printf '%s\n' 'ADEVICE stdin null' 'ACHANNELS 1' 'ARATE 44100' 'CHANNEL 0' 'MYCALL N0CALL' \
+    'MODEM 1200' 'AGWPORT 8000' 'KISSPORT 0' >direwolf.conf
+direwolf -t 0 -d a -c direwolf.conf <audio.fifo >"$DW_LOG" 2>&1 3>&- &
+DW_PID=$!
+dw_settled() { grep -q -e 'Ready to accept AGW client' -e 'Bind failed' "$DW_LOG" || gone "$DW_PID"; }
+wait_until 10 dw_settled || die "direwolf did not start within 10 s"
+grep -q "Ready to accept AGW client application 0 on port 8000 " "$DW_LOG" ||
+    die "direwolf cannot listen on AGW port 8000"
+say "direwolf $(dpkg-query -W -f='${Version}' direwolf 2>/dev/null) listening on AGW port 8000"
 
 decoded_count() { grep -c -E '^\[[0-9]+(\.[0-9]+)?\] ' "$DW_LOG"; }
+all_decoded() { [ "$(decoded_count)" -ge "$WANT_DECODED" ]; }
 # play N: writes the audio to direwolf, then waits until it has logged N decoded packets in all.
 play() {
     WANT_DECODED=$1
-    timeout 20 cat audio.raw >&3 || return 1
-    wait_until 15 all_decoded
+    timeout 20 cat audio.raw >&3 && wait_until 15 all_decoded
 }
-all_decoded() { [ "$(decoded_count)" -ge "$WANT_DECODED" ]; }
 
-# ---- 1. the application object, frame by frame.
-VIREO_E2E_AGW_PORT=$AGW_PORT VIREO_E2E_WORK=$WORK QT_QPA_PLATFORM=offscreen \
+# ---- 1. the shell, against the packets direwolf decoded.
+VIREO_E2E_AGW_PORT=8000 VIREO_E2E_WORK=$WORK QT_QPA_PLATFORM=offscreen \
     timeout -k 5 100 "$TEST_BIN" >vireo_direwolf_test.out 2>&1 3>&- &
 TEST_PID=$!
 test_ready() { [ -f ready ] || gone "$TEST_PID"; }
@@ -185,7 +147,7 @@ wait "$TEST_PID"
 status=$?
 TEST_PID=
 if [ "$status" = 0 ] && grep -q '^\[  PASSED  \] 1 test' vireo_direwolf_test.out; then
-    say "application object checked against $(wc -l <decoded.txt) decoded packets"
+    say "the shell took the $(wc -l <decoded.txt) packets direwolf decoded"
 else
     cat vireo_direwolf_test.out
     fail "vireo_direwolf_test failed or skipped (exit status $status)"
@@ -194,13 +156,12 @@ cmp -s packets.txt decoded.txt ||
     fail "direwolf did not decode exactly the packets played: $(diff packets.txt decoded.txt)"
 
 # ---- 2. the real executable in its own application folder.
-mkdir app
-cp "$APP_BIN" app/ || die "cannot copy $APP_BIN"
+mkdir app && cp "$APP_BIN" app/ || die "cannot copy $APP_BIN"
 APP=$WORK/app/$(basename "$APP_BIN")
 INI=$WORK/app/Vireo_Decoder.ini
 # The settings file: one line of 29 fields, the connection and auto-connect set.
-printf '"127.0.0.1","%s",6050,"30","60",0,0,11050,2650,#TRUE#,#TRUE#,#FALSE#,"Vireo_Decoder.xml",#TRUE#,"800","40","000",#TRUE#,"20",#FALSE#,"%s","","N42.00.00","E012.00.00",#FALSE#,#TRUE#,"350","7000",#FALSE#\r\n' \
-    "$AGW_PORT" "$WORK/app/Icons" >"$INI"
+printf '"127.0.0.1","8000",6050,"30","60",0,0,11050,2650,#TRUE#,#TRUE#,#FALSE#,"Vireo_Decoder.xml",#TRUE#,"800","40","000",#TRUE#,"20",#FALSE#,"%s","","N42.00.00","E012.00.00",#FALSE#,#TRUE#,"350","7000",#FALSE#\r\n' \
+    "$WORK/app/Icons" >"$INI"
 
 check_settings() {
     local fields
@@ -208,27 +169,19 @@ check_settings() {
     [ "$(tail -c 2 "$INI" | od -An -c | tr -d ' ')" = '\r\n' ] || fail "$INI does not end with CR LF"
     IFS=, read -r -a fields < <(tr -d '\r\n' <"$INI")
     [ "${#fields[@]}" = 29 ] || fail "$INI has ${#fields[@]} fields, not 29"
-    [ "${fields[0]}" = '"127.0.0.1"' ] || fail "address field is now ${fields[0]}"
-    [ "${fields[1]}" = "\"$AGW_PORT\"" ] || fail "port field is now ${fields[1]}"
-    [ "${fields[9]}" = '#TRUE#' ] || fail "auto-connect field is now ${fields[9]}"
+    [ "${fields[0]},${fields[1]},${fields[9]}" = '"127.0.0.1","8000",#TRUE#' ] ||
+        fail "address, port and auto-connect are now ${fields[0]},${fields[1]},${fields[9]}"
 }
 
-# GET / on the program's own HTTP server (inside the start-up send window): the document must be
-# well-formed for xmllint and GDAL must read every moving station's point and track from it.
-# The request goes out in one write, as HTTP clients send it: the server answers as soon as the
-# request line is complete and closes, so a header written later would meet a closed connection.
-http_get() {
-    local answer request
-    request=$(printf 'GET %s HTTP/1.1\r\nHost: 127.0.0.1\r\n\r' "$1")$'\n'
-    exec 5<>/dev/tcp/127.0.0.1/8008 || { echo "cannot connect"; return 1; }
-    printf '%s' "$request" >&5
-    answer=$(timeout 5 cat <&5) || { echo "no answer within 5 s"; return 1; }
-    exec 5<&-
-    printf '%s' "$answer"
-}
+# GET / on the program's own HTTP server (inside the start-up send window), in one write as HTTP
+# clients send it: the document must be well-formed for xmllint and GDAL must read every moving
+# station's point and track from it.
 check_served_document() {
     local answer points tracks
-    answer=$(http_get / 2>&1) || { fail "no answer from port 8008: $answer"; return; }
+    exec 5<>/dev/tcp/127.0.0.1/8008 || { fail "cannot connect to port 8008"; return; }
+    printf 'GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n' >&5
+    answer=$(timeout 5 cat <&5)
+    exec 5<&-
     case "$answer" in
     "HTTP/1.0 200 OK"*) ;;
     *) fail "GET / answered: $(printf '%s' "$answer" | head -c 80)"; return ;;
@@ -272,40 +225,24 @@ for signal in TERM INT; do
         played=$(decoded_count)
         play $((played + count)) ||
             fail "direwolf decoded $(($(decoded_count) - played)) of $count packets played again"
-        if wait_until 10 app_got_packets; then
-            sleep 0.5 # time to handle them
-            alive "$APP_PID" || die "vireo-decoder stopped while taking packets"
-            say "vireo-decoder attached and took $count packets"
-            check_served_document
-        else
-            fail "direwolf passed no packets to vireo-decoder"
-        fi
-    else
-        say "vireo-decoder attached"
+        wait_until 10 app_got_packets || fail "direwolf passed no packets to vireo-decoder"
+        sleep 0.5 # time to handle them
+        alive "$APP_PID" || die "vireo-decoder stopped while taking packets"
+        check_served_document
     fi
     kill -s "$signal" "$APP_PID"
     wait_until 5 gone "$APP_PID" || die "vireo-decoder still running 5 s after SIG$signal"
     wait "$APP_PID"
     status=$?
     APP_PID=
-    if [ "$status" = 0 ]; then
-        say "vireo-decoder left with status 0 on SIG$signal"
-    else
-        fail "vireo-decoder exited with status $status after SIG$signal"
-    fi
+    [ "$status" = 0 ] || fail "vireo-decoder exited with status $status after SIG$signal"
     check_settings
-    if [ "$signal" = TERM ]; then
-        [ "$(grep -c . "$WORK/app/Positions.ini" 2>/dev/null)" = 5 ] ||
-            fail "Positions.ini does not hold the 5 moving stations after SIGTERM"
+    if [ "$signal" = TERM ] && [ "$(grep -c . "$WORK/app/Positions.ini" 2>/dev/null)" != 5 ]; then
+        fail "Positions.ini does not hold the 5 moving stations after SIGTERM"
     fi
-    if [ "$FAILED" != "$failed_before" ] && [ -s "$out" ]; then
-        echo "---- vireo-decoder output ($signal run)"
-        cat "$out"
-    fi
+    [ "$FAILED" = "$failed_before" ] && say "vireo-decoder passed the SIG$signal run"
+    [ "$FAILED" != "$failed_before" ] && [ -s "$out" ] && { echo "---- $out"; cat "$out"; }
 done
 
-if [ "$FAILED" != 0 ]; then
-    say "FAIL (see above)"
-    exit 1
-fi
+[ "$FAILED" = 0 ] || { say "FAIL (see above)"; exit 1; }
 say "PASS"
