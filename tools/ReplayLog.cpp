@@ -135,6 +135,7 @@ std::string Tnc2Problem(std::string_view tnc2) {
 ReplayLog ParseReplayLog(std::string_view text) {
     ReplayLog log;
     int lineNumber = 0;
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // byte order mark
     while (!text.empty()) {
         const auto end = text.find('\n');
         std::string_view line = text.substr(0, end);

@@ -2,10 +2,10 @@
 //
 // A log holds one packet a line in TNC2 text (SRC>DEST,PATH:info), optionally after a time stamp
 // and blanks: ISO 8601 ("2024-05-18T09:30:05Z", "2024-05-18 09:30:05", fractions and "+02:00"
-// offsets allowed) or Unix seconds ("1716024605.5"). Blank lines and lines starting with "#" are
-// skipped. The stamps set the pace: a packet follows the one before it by the difference of
-// their stamps (never less than 0); where either has no stamp, by one second. --speed divides
-// every wait.
+// offsets allowed) or Unix seconds ("1716024605.5"). Blank lines, lines starting with "#" and a
+// UTF-8 byte order mark are skipped. The stamps set the pace: a packet follows the one before it
+// by the difference of their stamps (never less than 0); where either has no stamp, by one
+// second. --speed divides every wait.
 #pragma once
 
 #include <cstddef>
