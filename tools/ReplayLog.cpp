@@ -4,6 +4,7 @@
 #include <charconv>
 #include <chrono>
 
+#include "agwpe/AgwFrame.h"
 #include "aprs/Tnc2Text.h"
 
 namespace vireo::replay {
@@ -193,7 +194,7 @@ std::vector<double> PlaySchedule(const std::vector<LogPacket>& packets, double s
 
 std::string AgwFrameBytes(char kind, std::string_view from, std::string_view to,
                           std::string_view data) {
-    std::string frame(36, '\0');
+    std::string frame(kAgwHeaderSize, '\0');
     frame[4] = kind;
     from.substr(0, 9).copy(frame.data() + 8, 9);
     to.substr(0, 9).copy(frame.data() + 18, 9);
@@ -223,13 +224,14 @@ std::string VersionFrame(int major, int minor) {
 }
 
 std::size_t CompleteRequestSize(std::string_view bytes) {
-    if (bytes.size() < 36) return 0;
+    if (bytes.size() < kAgwHeaderSize) return 0;
     std::size_t length = 0;
     for (std::size_t i = 0; i < 4; ++i) {
         length |= static_cast<std::size_t>(static_cast<unsigned char>(bytes[28 + i])) << (8 * i);
     }
     if (length > kMaxRequestData) return kBadRequest;
-    return bytes.size() >= 36 + length ? 36 + length : 0;
+    const std::size_t size = kAgwHeaderSize + length;
+    return bytes.size() >= size ? size : 0;
 }
 
 }  // namespace vireo::replay
