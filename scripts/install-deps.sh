@@ -4,7 +4,8 @@ set -euo pipefail
 SUDO=
 [ "$(id -u)" = 0 ] || SUDO=sudo
 packages=(cmake make g++ qt6-base-dev libgtest-dev libbenchmark-dev clang-format
-          xvfb xauth direwolf sox iproute2 util-linux libxml2-utils gdal-bin)
+          xvfb xauth direwolf sox iproute2 util-linux libxml2-utils gdal-bin curl dpkg-dev file
+          python3)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,36 @@
+#include "shell/ApplicationFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace vireo {
+namespace {
+
+TEST(ApplicationFolder, WritableFolderKeepsEverythingBesideTheExecutable) {
+    QTemporaryDir bin;
+    const ApplicationFolders folders = ChooseApplicationFolders(bin.path());
+    EXPECT_EQ(folders.data, bin.path());
+    EXPECT_EQ(folders.icons, bin.path() + "/Icons");
+    EXPECT_EQ(folders.resources, bin.path());
+    EXPECT_EQ(QDir(bin.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// A folder that cannot be written stands in for a system folder: as root every existing folder
+// can be written.
+TEST(ApplicationFolder, UnwritableFolderUsesTheUserDataFolderAndTheInstalledFiles) {
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir prefix;
+    const ApplicationFolders folders = ChooseApplicationFolders(prefix.path() + "/bin");
+    EXPECT_EQ(folders.data, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    EXPECT_TRUE(QDir(folders.data).exists());
+    EXPECT_EQ(folders.icons, prefix.path() + "/share/vireo-decoder/Icons");
+    EXPECT_EQ(folders.resources, prefix.path() + "/share/vireo-decoder");
+    QDir(folders.data).removeRecursively();
+    QStandardPaths::setTestModeEnabled(false);
+}
+
+}  // namespace
+}  // namespace vireo
