@@ -39,6 +39,8 @@ SessionPorts PortsFor(const ShellOptions& options) {
     ports.readFile = &ReadWholeFile;
     ports.appFolder = PathBytes(options.appFolder);
     ports.defaultIconsFolder = PathBytes(options.iconsFolder);
+    ports.resourcesFolder =
+        PathBytes(options.resourcesFolder.isEmpty() ? options.appFolder : options.resourcesFolder);
     const QString point = QLocale::system().decimalPoint();
     if (point.size() == 1 && point[0].unicode() < 256) {
         ports.decimalPoint = static_cast<char>(point[0].unicode());

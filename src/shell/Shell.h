@@ -19,8 +19,9 @@
 namespace vireo {
 
 struct ShellOptions {
-    QString appFolder;    // the program's files
-    QString iconsFolder;  // the icon set used when the settings name none
+    QString appFolder;        // the program's files
+    QString iconsFolder;      // the icon set used when the settings name none
+    QString resourcesFolder;  // the sound and the help file; empty: the application folder
     QHostAddress httpAddress = QHostAddress::Any;
     quint16 httpPort = 8008;
     HttpServerOptions http;

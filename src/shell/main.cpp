@@ -1,6 +1,7 @@
 // Vireo Decoder: watches moving APRS stations heard by an AGWPE-compatible TNC.
 #include <QApplication>
 
+#include "shell/ApplicationFolder.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBoxes.h"
 #include "shell/MoveSound.h"
@@ -10,9 +11,13 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     vireo::QtMessageBoxes boxes;
+    QCoreApplication::setApplicationName("vireo-decoder");
+    const vireo::ApplicationFolders folders =
+        vireo::ChooseApplicationFolders(QCoreApplication::applicationDirPath());
     vireo::ShellOptions options;
-    options.appFolder = QCoreApplication::applicationDirPath();
-    options.iconsFolder = options.appFolder + "/Icons";
+    options.appFolder = folders.data;
+    options.iconsFolder = folders.icons;
+    options.resourcesFolder = folders.resources;
     options.playSound = &vireo::PlayWaveInBackground;
     vireo::Shell shell(options, boxes);
     vireo::MainWindow window(shell);

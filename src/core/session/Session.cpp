@@ -338,7 +338,7 @@ void Session::ApplyReport(const PositionReport& report, const Moment& now) {
     }
     if (outcome.RestartFollowLock) followLockUntil_ = now.monotonicMs + derived_.followLockMs;
     if (outcome.PlayMoveSound && settings_.MoveBeep) {
-        Emit(PlaySound{PathIn(ports_.appFolder, kMoveSoundName)});
+        Emit(PlaySound{PathIn(ports_.resourcesFolder, kMoveSoundName)});
     }
     documentDirty_ = true;
     ShowStationCount();

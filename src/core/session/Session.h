@@ -51,6 +51,7 @@ struct SessionPorts {
     std::function<std::optional<std::string>(const std::string& path)> readFile;
     std::string appFolder;           // where the program's files live
     std::string defaultIconsFolder;  // the icon set used when the settings name none
+    std::string resourcesFolder;     // the movement sound
     char decimalPoint = '.';         // the user's decimal separator
     // The user's short date-and-time text of a moment ("06/12/2026 14:03").
     std::function<std::string(const LocalDateTime&)> dateTimeText;
