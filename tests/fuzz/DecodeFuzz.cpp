@@ -70,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (result.report) CheckReport(*result.report);
         }
     }
-    (void)vireo::Gmc_pToGrd(input);
-    (void)vireo::IsLatGmc_p(input);
-    (void)vireo::IsLngGmc_p(input);
+    (void)vireo::CoordinateToDegrees(input);
+    (void)vireo::IsLatitudeText(input);
+    (void)vireo::IsLongitudeText(input);
     return 0;
 }
 

@@ -28,11 +28,11 @@ int TakeSign(std::string_view& text, std::string_view positive, std::string_view
     return 1;
 }
 
-bool IsGmc_p(std::string_view text, std::string_view hemispheres, double limit) {
+bool IsCoordinateText(std::string_view text, std::string_view hemispheres, double limit) {
     if (!text.empty() && hemispheres.find(Upper(text.front())) != std::string_view::npos) {
         text.remove_prefix(1);
     }
-    if (!(Gmc_pToGrd(text) <= limit)) return false;
+    if (!(CoordinateToDegrees(text) <= limit)) return false;
 
     // Degrees, ".", two digits of minutes, ".", decimal digits of the minutes.
     const auto last = text.rfind('.');
@@ -47,7 +47,7 @@ bool IsGmc_p(std::string_view text, std::string_view hemispheres, double limit) 
 
 }  // namespace
 
-float Gmc_pToGrd(std::string_view text) {
+float CoordinateToDegrees(std::string_view text) {
     const int sign = TakeSign(text, "NE+", "SW-");
     const auto dot = text.find('.');
     if (dot == std::string_view::npos) return 0.0f;
@@ -59,12 +59,12 @@ float Gmc_pToGrd(std::string_view text) {
     return static_cast<float>(value);
 }
 
-bool IsLatGmc_p(std::string_view text) {
-    return IsGmc_p(text, "NS-+", 90.0);
+bool IsLatitudeText(std::string_view text) {
+    return IsCoordinateText(text, "NS-+", 90.0);
 }
 
-bool IsLngGmc_p(std::string_view text) {
-    return IsGmc_p(text, "EW-+", 180.0);
+bool IsLongitudeText(std::string_view text) {
+    return IsCoordinateText(text, "EW-+", 180.0);
 }
 
 }  // namespace vireo
