@@ -53,11 +53,12 @@ int Byte(std::string_view info, std::size_t at) {
 }
 
 // Whether the information field's position, speed and course bytes lie in the ranges the format
-// uses: longitude degrees 38-127, minutes 38-97, hundredths 28-127, speed 28-125, the rest 28-127.
-// Other values give negative or more-digit fields, as a packet mangled on the way does.
+// uses: longitude degrees 38-127, minutes 38-97, the hundredths, speed, speed units with course
+// hundreds, and course bytes 28-127. Other values give negative or more-digit fields, as a packet
+// mangled on the way does.
 bool FieldBytesInRange(std::string_view info) {
     static constexpr int kLow[6] = {38, 38, 28, 28, 28, 28};
-    static constexpr int kHigh[6] = {127, 97, 127, 125, 127, 127};
+    static constexpr int kHigh[6] = {127, 97, 127, 127, 127, 127};
     for (std::size_t i = 0; i < 6; ++i) {
         const int b = Byte(info, i + 1);
         if (b < kLow[i] || b > kHigh[i]) return false;

@@ -59,6 +59,9 @@ TEST(DecodePacket, WorkedExamples) {
         {"S32UZZ:'(_fn\"Oj/]\"3x}=",
          "M 3325.  N|11207.74W|Returning|251|020|37.0|6|= => 3325.  N 11207.74W|251/037|6|JE"},
         {"000000:`(_fn\"Oj/", "M 0000.00S|01207.74E|Emergency|251|020|37.0|---| => -"},
+        // DEL (127) bytes: longitude 199 - 190 degrees, 990 - 800 knots.
+        {"S32UVT:`\x7f_f\x7f\"Oj/",
+         "M 3325.64N|00907.74W|Returning|251|190|351.9|---| => 3325.64N 00907.74W|251/352|---|JE"},
         // Altitude characters that are no base-91 digits give no altitude.
         {"PA1UVT:\x1c(_fn\"Oj/ \x01!}x",
          "M 0015.64N|11207.74W|Custom-1|251|020|37.0|---|x => 0015.64N 11207.74W|251/037|---|JE"},
@@ -328,8 +331,8 @@ TEST(RoundTrip, MicE) {
                                                      : lonDegrees - 72);
         info += static_cast<char>(lonMinutes < 10 ? lonMinutes + 88 : lonMinutes + 28);
         info += static_cast<char>(lon % 100 + 28);
-        // Speeds below 180 knots may also be sent 800 higher, course hundreds 4 up.
-        info += static_cast<char>(speed / 10 + (speed < 180 && draw.Coin() ? 108 : 28));
+        // Speeds below 200 knots may also be sent 800 higher ("l" to DEL), course hundreds 4 up.
+        info += static_cast<char>(speed / 10 + (speed < 200 && draw.Coin() ? 108 : 28));
         info += static_cast<char>(speed % 10 * 10 + course / 100 + (draw.Coin() ? 32 : 28));
         info += static_cast<char>(course % 100 + 28);
         info += ">/";
