@@ -27,7 +27,8 @@ void DecodeCompressed(std::string_view header, std::string_view info, DecodedPac
 
 // Uncompressed: the field from the latitude on. Only "ddmm.hhN" and "dddmm.hhE" positions in
 // range with the "ccc/sss" course/speed extension (three digits each, course at most 360) are
-// used; hidden digits (position ambiguity) drop the packet.
+// used. Blanks may hide the last digits (position ambiguity) when both coordinates hide the same
+// places; they are kept in the texts and read as 0.
 void DecodeUncompressed(std::string_view header, std::string_view info, DecodedPacket& packet);
 
 // The 9-character call field of the header (blank-filled or cut); false when the header has no

@@ -97,7 +97,7 @@ void DecodeUncompressed(std::string_view header, std::string_view info, DecodedP
     const std::string_view lon = info.substr(9, 9);
     bool latZero = false, lonZero = false;
     const int hidden = ReadCoordinate(lat, 2, "NS", 90, latZero);
-    if (hidden != 0 || ReadCoordinate(lon, 3, "EW", 180, lonZero) != 0) return;  // no ambiguity
+    if (hidden < 0 || ReadCoordinate(lon, 3, "EW", 180, lonZero) != hidden) return;
 
     texts.iconCode = SymbolIconCode(symbol, table);
     texts.altitudeLength = AltitudeFromComment(info, 26, texts.altitude);

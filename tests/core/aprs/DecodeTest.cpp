@@ -3,9 +3,9 @@
 //   packets and the monitor lines, as tables;
 // - the position test vectors of public APRS decoding libraries (data/public.tsv);
 // - round trips: a small encoder writes random valid packets of each format in every form the
-//   format allows for a value (Mic-E's second speed and course ranges, time stamps), near the
-//   equator, the poles, Greenwich and the date line, and decoding them must give back what was put
-//   in;
+//   format allows for a value (Mic-E's second speed and course ranges, hidden digits of position
+//   ambiguity, time stamps), near the equator, the poles, Greenwich and the date line, and
+//   decoding them must give back what was put in;
 // and the symbol table and the home coordinate text.
 #include "aprs/Decode.h"
 
@@ -80,6 +80,11 @@ TEST(DecodePacket, WorkedExamples) {
         {"APRS:!0000.00N/07201.75W>088/036", "U 0000.00N|07201.75W|~|088|036|66.7|---| => -"},
         {"APRS:}N0CALL-9>APRS:!4903.50N/07201.75W>088/036 a, b",  // the comma is no path
          "U 4903.50N|07201.75W|~|088|036|66.7|---| a, b => 4903.50N 07201.75W|088/067|---|CA"},
+        // Position ambiguity: the same trailing places blank in both, read as 0 for the track.
+        {"APRS:!4821.  N/01000.  E>088/036",
+         "U 4821.  N|01000.  E|~|088|036|66.7|---| => 4821.  N 01000.  E|088/067|---|CA"},
+        {"APRS:!48  .  N/010  .  W>088/036",
+         "U 48  .  N|010  .  W|~|088|036|66.7|---| => 48  .  N 010  .  W|088/067|---|CA"},
         // Compressed; minutes that round up to 60 are written so.
         {"APRS:=/5L!!<*e7>7P[",
          "C 4930.00N|07245.00W||088|036|66.7|---| => 4930.00N 07245.00W|088/067|---|CA"},
@@ -354,7 +359,8 @@ TEST(RoundTrip, MicE) {
     }
 }
 
-// Uncompressed and compressed positions of the same draw.
+// Uncompressed and compressed positions of the same draw. In the uncompressed one, ambiguity
+// hides the same last places of both coordinates (the hundredths, then the minutes), read as 0.
 TEST(RoundTrip, PositionFormats) {
     Draw draw;
     for (int i = 0; i < 3000; ++i) {
@@ -367,11 +373,15 @@ TEST(RoundTrip, PositionFormats) {
         char comment[16] = " x";
         if (withAltitude) std::snprintf(comment, sizeof comment, "/A=%06d", feet);
 
-        const std::string lat = AngleText(latH, 2), lon = AngleText(lonH, 3);
+        std::string lat = AngleText(latH, 2), lon = AngleText(lonH, 3);
+        for (int k = 0, hidden = draw.Coin() ? 0 : draw.Int(1, 4); k < hidden; ++k) {
+            lat[lat.size() - 1 - k - k / 2] = lon[lon.size() - 1 - k - k / 2] = ' ';
+        }
         char field[96];
         std::snprintf(field, sizeof field, "%s%s%c/%s%c>%03d/%03d%s", draw.Type(), lat.c_str(),
                       north ? 'N' : 'S', lon.c_str(), west ? 'W' : 'E', course, speed, comment);
-        const bool zero = latH == 0 || lonH == 0;
+        const bool zero = lat.find_first_not_of("0. ") == std::string::npos ||
+                          lon.find_first_not_of("0. ") == std::string::npos;
         EXPECT_EQ(ReportText(DecodeTnc2(std::string("N0CALL-9>APRS:") + field)),
                   zero ? "-"
                        : lat + (north ? "N " : "S ") + lon + (west ? "W|" : "E|") +
