@@ -42,7 +42,8 @@ std::string Describe(const DecodedPacket& p) {
     const PacketDetails& d = p.details;
     for (const auto* field : {&d.latitude, &d.longitude, &d.message, &d.course, &d.speedKnots,
                               &d.speedKmh, &d.altitude, &d.comment}) {
-        out += (out.size() == 1 ? " " : "|") + field->value_or("~");
+        out += out.size() == 1 ? ' ' : '|';
+        out += field->value_or("~");
     }
     if (*p.call != "N0CALL-9 " || (p.report && p.report->Call != *p.call)) out += " another call";
     if (p.withoutCourseSpeed || !p.report)
@@ -340,22 +341,22 @@ TEST(RoundTrip, MicE) {
         info += static_cast<char>(speed / 10 + (speed < 200 && draw.Coin() ? 108 : 28));
         info += static_cast<char>(speed % 10 * 10 + course / 100 + (draw.Coin() ? 32 : 28));
         info += static_cast<char>(course % 100 + 28);
-        info += ">/";
-        if (altitudeForm != 0) info += (altitudeForm == 2 ? "]" : "") + Base91(altitude + 10000, 3);
-        info += altitudeForm != 0 ? "}Comment" : "Comment";
+        info += altitudeForm == 2 ? ">/]" : ">/";
+        if (altitudeForm != 0) info += Base91(altitude + 10000, 3) + "}";
+        info += "Comment";
 
         SCOPED_TRACE(dest + " " + info);
         const DecodedPacket r = DecodeTnc2("N0CALL-9>" + dest + ":" + info);
         EXPECT_EQ(r.details.message, custom && message != 0
-                                         ? "Custom-" + std::to_string(7 - message)
+                                         ? std::string("Custom-") + static_cast<char>('7' - message)
                                          : std::string(kStandard[message]));
         EXPECT_EQ(r.details.comment, "Comment");
-        EXPECT_EQ(ReportText(r),
-                  lat == 0 || lon == 0
-                      ? "-"
-                      : latText + (north ? "N " : "S ") + AngleText(lon, 3) + (west ? "W|" : "E|") +
-                            CourseSpeedText(course, speed) +
-                            (altitudeForm == 0 ? "|---" : "|" + std::to_string(altitude)));
+        EXPECT_EQ(ReportText(r), lat == 0 || lon == 0
+                                     ? "-"
+                                     : latText + (north ? "N " : "S ") + AngleText(lon, 3) +
+                                           (west ? "W|" : "E|") + CourseSpeedText(course, speed) +
+                                           "|" +
+                                           (altitudeForm == 0 ? "---" : std::to_string(altitude)));
     }
 }
 
@@ -396,7 +397,7 @@ TEST(RoundTrip, PositionFormats) {
         const int c = course % 360 / 4, s = draw.Int(0, 90);
         int type = draw.Int(0, 63);
         if (((type >> 3) & 3) == 2) type ^= 8;  // not a GGA altitude in cs
-        const std::string packed = draw.Type() + std::string(draw.Coin() ? "/" : "\\") +
+        const std::string packed = std::string(draw.Type()) + (draw.Coin() ? "/" : "\\") +
                                    Base91(latSum, 4) + Base91(lonSum, 4) + ">" +
                                    static_cast<char>(c + 33) + static_cast<char>(s + 33) +
                                    static_cast<char>(type + 33) + (withAltitude ? comment : "");
