@@ -28,7 +28,7 @@ int TakeSign(std::string_view& text, std::string_view positive, std::string_view
     return 1;
 }
 
-bool IsGmc_p(std::string_view text, std::string_view hemispheres, double limit) {
+bool IsCoordinateText(std::string_view text, std::string_view hemispheres, double limit) {
     if (!text.empty() && hemispheres.find(Upper(text.front())) != std::string_view::npos) {
         text.remove_prefix(1);
     }
@@ -60,11 +60,11 @@ float CoordinateToDegrees(std::string_view text) {
 }
 
 bool IsLatitudeText(std::string_view text) {
-    return IsGmc_p(text, "NS-+", 90.0);
+    return IsCoordinateText(text, "NS-+", 90.0);
 }
 
 bool IsLongitudeText(std::string_view text) {
-    return IsGmc_p(text, "EW-+", 180.0);
+    return IsCoordinateText(text, "EW-+", 180.0);
 }
 
 }  // namespace vireo

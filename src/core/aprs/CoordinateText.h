@@ -1,7 +1,7 @@
 // The dotted coordinate text of the home position: an optional hemisphere or sign character,
 // whole degrees, ".", two digits of minutes, ".", the decimal digits of the minutes
 // ("N42.30.50" is 42 degrees 30.50 minutes north; "E012.00.00", "S33.25.64", "w112.07.74").
-// None of these functions throws; every input gives a result.
+// Accepts any text; none of these functions throws, and every input gives a result.
 #pragma once
 
 #include <string_view>

@@ -1,28 +1,108 @@
 #include "aprs/Decode.h"
 
-#include "aprs/Decoders.h"
-#include "aprs/MonitorText.h"
-#include "aprs/PacketDispatch.h"
+#include "aprs/DecoderParts.h"
+#include "text/Text.h"
 
 namespace vireo {
 
+namespace {
+
+constexpr auto npos = std::string_view::npos;
+
+// Keeps the last two non-empty lines of the text. Lines end at a carriage return; line feeds and
+// NUL bytes are ordinary characters, and whatever follows the last carriage return is dropped
+// (TNCs end the text with CR NUL or CR CR NUL).
+void SplitLines(std::string_view text, DecodedPacket& packet) {
+    std::size_t start = 0;
+    for (std::size_t at = text.find('\r'); at != npos; at = text.find('\r', start)) {
+        if (at > start) {
+            if (packet.lineCount == 2) {
+                packet.lines[0] = packet.lines[1];
+                packet.lineCount = 1;
+            }
+            packet.lines[packet.lineCount++] = text.substr(start, at - start);
+        }
+        start = at + 1;
+    }
+}
+
+// A relayed information field "}SRC>DEST,PATH:inner" becomes the inner packet: the header is
+// rebuilt into `scratch` from the inner addresses (always as port 1) with the outer header's tail
+// from " <" on. False when the field has no ">" before its ":", a path before its ">", or the
+// outer header no " <" to keep.
+bool UnwrapRelayed(std::string_view& header, std::string_view& info, std::string& scratch) {
+    const auto gt = info.find('>', 1);
+    const auto colon = info.find(':');
+    const auto tail = header.size() > 5 ? header.find(" <", 5) : npos;
+    if (gt == npos || colon == npos || tail == npos || gt > colon) return false;
+    auto comma = info.find(',', 1);
+    if (comma != npos && comma > colon) comma = npos;  // a comma in the payload is no path
+    if (comma != npos && comma < gt) return false;
+
+    scratch.assign(" 1:Fm ");
+    scratch += info.substr(1, gt - 1);
+    scratch += " To ";
+    if (comma != npos) {
+        scratch += info.substr(gt + 1, comma - gt - 1);
+        scratch += " Via ";
+        scratch += info.substr(comma + 1, colon - comma - 1);
+    } else {
+        scratch += info.substr(gt + 1, colon - gt - 1);
+    }
+    scratch += header.substr(tail);
+    header = scratch;
+    info = info.substr(colon + 1);
+    return true;
+}
+
+bool IsSymbolTableId(char c) {
+    return c == '/' || c == '\\' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'j');
+}
+
+}  // namespace
+
 DecodedPacket DecodePacket(std::string_view monitorText, std::string& scratch) {
     DecodedPacket packet;
-    const MonitorLines lines = SplitMonitorLines(monitorText);
-    packet.lineCount = lines.count;
-    packet.lines[0] = lines.lines[0];
-    packet.lines[1] = lines.lines[1];
-    const auto dispatch = DispatchPacketView(lines.count, lines.lines[0], lines.lines[1], scratch);
-    if (!dispatch.call) return packet;
-    packet.format = static_cast<PacketFormat>(dispatch.call->decoder);
-    DecodeResult result =
-        RunDecoder(dispatch.call->decoder, dispatch.call->header, dispatch.call->info);
-    packet.call = result.statusCall;
-    const PanelLabels& l = result.labels;
-    packet.details = {l.lblLat,   l.lblLon,      l.lblMsg, l.lblCourse,
-                      l.lblSpeed, l.lblSpeedKmh, l.lblAlt, l.lblComment};
-    packet.withoutCourseSpeed = l.lblStatus && *l.lblStatus == "** NO CSE / SPD **";
-    packet.report = std::move(result.report);
+    SplitLines(monitorText, packet);
+    if (packet.lineCount != 2) return packet;
+    std::string_view header = packet.lines[0];
+    std::string_view info = packet.lines[1];
+    if (info.starts_with('}') && !UnwrapRelayed(header, info, scratch)) return packet;
+    if (info.empty()) return packet;
+
+    // The data type picks the decoder and where its field begins: Mic-E gets the whole field,
+    // the position formats the field from the symbol table identifier (compressed) or the first
+    // latitude digit (uncompressed) on, after the type and any 7-character time stamp.
+    std::size_t at = 0;
+    switch (info[0]) {
+        case '\'':
+        case '`':
+        case '\x1c':
+        case '\x1d':
+            if (info.size() > 8) {
+                packet.format = PacketFormat::MicE;
+                detail::DecodeMicE(header, info, packet);
+            }
+            return packet;
+        case '!':
+        case '=':
+            at = 1;
+            break;
+        case '/':
+        case '@':
+            at = 8;
+            break;
+        default:
+            return packet;
+    }
+    if (info.size() <= at) return packet;
+    if (IsSymbolTableId(info[at])) {
+        packet.format = PacketFormat::Compressed;
+        detail::DecodeCompressed(header, info.substr(at), packet);
+    } else if (IsDigit(info[at])) {
+        packet.format = PacketFormat::Uncompressed;
+        detail::DecodeUncompressed(header, info.substr(at), packet);
+    }
     return packet;
 }
 

@@ -1,9 +1,20 @@
-// The one road from the monitor text of a heard packet to what the program does with it: the
-// monitor lines, the decoder the packet's data type chooses, the details of the packet as named
-// values, and the position to store when the packet gives one. The program, vireo-aprs-decode,
-// the corpus test and the fuzz target all decode through DecodePacket.
+// The one road from the monitor text of a heard packet to what the program does with it.
 //
-// Nothing here words a label or a status line: that is the session's.
+// Accepts any bytes as the text of a "U" or "T" frame (lines ended by carriage returns, one byte
+// one character). Returns the monitor lines, the format the packet's data type chose, the
+// details the decoder read as named values, and the position to store when the packet gives one.
+// The program, vireo-aprs-decode, the corpus test and the fuzz target all decode through
+// DecodePacket.
+//
+// What is refused and why:
+// - fixed stations (house "-", digipeater "#"; weather "_" outside Mic-E), and packets too short
+//   for their format or whose fields cannot hold a valid position: no call, no details;
+// - a position at exactly 0 degrees latitude or longitude (a receiver without a fix): details
+//   and call, no report;
+// - a compressed position without course and speed: details, call and withoutCourseSpeed, no
+//   report.
+// Speeds are converted with 1 knot = 1.852 km/h. Nothing here words a label or a status line:
+// that is the session's.
 #pragma once
 
 #include <cstddef>

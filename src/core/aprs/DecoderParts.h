@@ -1,13 +1,35 @@
-// Pieces the three position decoders share: the call field, the altitude texts and the
-// assembly of the report from fixed character buffers.
+// Inside the decoders: the three formats' entry points as DecodePacket calls them, and the
+// pieces they share. Each decoder takes the header line and the part of the information field
+// the data type chose; for a packet it keeps it fills the call, the details and, when the
+// position is to be stored, the report of `packet`, and it leaves `packet` untouched for a
+// packet it drops.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 
-#include "aprs/Decoders.h"
+#include "aprs/Decode.h"
 
 namespace vireo::detail {
+
+// Mic-E: the whole information field. The destination call (after " To " in the header) must
+// begin with six characters from 0-9, A-L, P-Z, with no "A"-"K" in the 4th and 6th (they would
+// leave the position without hemisphere letters), and a latitude whose hidden (blank) digits are
+// all at its end; the longitude, speed and course bytes must lie in the ranges the format uses,
+// the course must not exceed 360 and the symbol table must be "/", "\", "A"-"Z" or "0"-"9".
+void DecodeMicE(std::string_view header, std::string_view info, DecodedPacket& packet);
+
+// Compressed: the field from the symbol table identifier on (at least 12 characters). The eight
+// position characters must be base-91 digits ("!" to "{"). A course byte above 89 or below 0, a
+// speed byte outside "!" to "{", or a compression type saying the two bytes carry an altitude
+// means no course and speed.
+void DecodeCompressed(std::string_view header, std::string_view info, DecodedPacket& packet);
+
+// Uncompressed: the field from the latitude on. Only "ddmm.hhN" and "dddmm.hhE" positions in
+// range with the "ccc/sss" course/speed extension (three digits each, course at most 360) are
+// used. Blanks may hide the last digits (position ambiguity) when both coordinates hide the same
+// places; they are kept in the texts and read as 0.
+void DecodeUncompressed(std::string_view header, std::string_view info, DecodedPacket& packet);
 
 // The 9-character call field of the header (blank-filled or cut); false when the header has no
 // "Fm " ... " To ".
@@ -15,9 +37,12 @@ bool CallField(std::string_view header, char (&call)[9]);
 
 // Altitude from "/A=" in `field` searched from `from` on, written into `out` (room for 24);
 // returns its length. "---" when there is none.
-std::size_t AltitudeFromCommentInto(std::string_view field, std::size_t from, char* out);
+std::size_t AltitudeFromComment(std::string_view field, std::size_t from, char* out);
 
-// A report being put together; texts are copied into the PositionReport at the end only.
+// Writes `value` with one decimal ("66.7") as the details' km/h text.
+void PutSpeedKmh(DecodedPacket& packet, double knots);
+
+// A report being put together in fixed buffers; copied into the packet at the end only.
 struct ReportTexts {
     char call[9];
     char position[18];
@@ -27,17 +52,10 @@ struct ReportTexts {
     std::size_t altitudeLength = 0;
     std::string_view iconCode;
 
-    void Into(PositionReport& report) const;
+    // Writes "ccc/sss" (speed in km/h from whole knots).
+    void PutCourseSpeed(long long course, double speedKnots);
+    // Engages the packet's report with these texts.
+    void Store(DecodedPacket& packet) const;
 };
-
-// Writes "ccc/sss" (speed in km/h from whole knots) into `texts`.
-void PutCourseSpeed(ReportTexts& texts, long long course, double speedKnots);
-
-bool DecodeMicEInto(std::string_view header, std::string_view info, DecodeResult* full,
-                    PositionReport* report);
-bool DecodeCompressedInto(std::string_view header, std::string_view info, DecodeResult* full,
-                          PositionReport* report);
-bool DecodeUncompressedInto(std::string_view header, std::string_view info, DecodeResult* full,
-                            PositionReport* report);
 
 }  // namespace vireo::detail

@@ -1,12 +1,10 @@
 // Mic-E: latitude, message bits and three flags in the six characters of the destination call;
 // longitude, speed, course and symbol in the first bytes of the information field.
-#include <string>
-
 #include "aprs/DecoderParts.h"
 #include "aprs/SymbolIcon.h"
 #include "text/Text.h"
 
-namespace vireo {
+namespace vireo::detail {
 
 namespace {
 
@@ -15,33 +13,57 @@ bool InRange(char c, char low, char high) {
 }
 
 // Characters a Mic-E destination may begin with.
-bool IsMicEDestinationChar(char c) {
+bool IsDestinationChar(char c) {
     return InRange(c, '0', '9') || InRange(c, 'A', 'L') || InRange(c, 'P', 'Z');
 }
 
-// Latitude digit of a destination character: '0'-'9', ' ' when hidden, 0 when none.
-char MicEDigitChar(char c) {
-    if (InRange(c, '0', '9')) return c;
+// Latitude digit of a destination character: '0'-'9', or ' ' when hidden ("K", "L", "Z").
+char LatitudeDigit(char c) {
     if (InRange(c, 'A', 'J')) return static_cast<char>('0' + (c - 'A'));
     if (InRange(c, 'P', 'Y')) return static_cast<char>('0' + (c - 'P'));
     if (c == 'K' || c == 'L' || c == 'Z') return ' ';
-    return 0;
+    return c;
 }
 
-char LatHemisphere(char c) {
-    if (InRange(c, '0', '9') || c == 'L') return 'S';
-    if (InRange(c, 'P', 'Z')) return 'N';
-    return 0;
+// The 4th character gives north ("P"-"Z") or south; the 6th west or east; the 5th adds 100
+// degrees of longitude.
+bool IsFlagSet(char c) {
+    return InRange(c, 'P', 'Z');
 }
 
-char LonHemisphere(char c) {
-    if (InRange(c, '0', '9') || c == 'L') return 'E';
-    if (InRange(c, 'P', 'Z')) return 'W';
-    return 0;
+// Message text of the first three destination characters: each is a bit, "A"-"K" a custom one.
+std::string_view Message(const char* dest) {
+    static constexpr std::string_view kStandard[8] = {"Emergency", "Priority",  "Special",
+                                                      "Committed", "Returning", "In Service",
+                                                      "En Route",  "Off Duty"};
+    static constexpr std::string_view kCustom[8] = {"Custom-7", "Custom-6", "Custom-5", "Custom-4",
+                                                    "Custom-3", "Custom-2", "Custom-1", "Custom-0"};
+    int value = 0;
+    bool custom = false;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const bool customBit = InRange(dest[i], 'A', 'K');
+        custom = custom || customBit;
+        value = value * 2 + (customBit || IsFlagSet(dest[i]) ? 1 : 0);
+    }
+    return custom ? kCustom[value] : kStandard[value];
 }
 
 int Byte(std::string_view info, std::size_t at) {
     return static_cast<unsigned char>(info[at]);
+}
+
+// Whether the information field's position, speed and course bytes lie in the ranges the format
+// uses: longitude degrees 38-127, minutes 38-97, the hundredths, speed, speed units with course
+// hundreds, and course bytes 28-127. Other values give negative or more-digit fields, as a packet
+// mangled on the way does.
+bool FieldBytesInRange(std::string_view info) {
+    static constexpr int kLow[6] = {38, 38, 28, 28, 28, 28};
+    static constexpr int kHigh[6] = {127, 97, 127, 127, 127, 127};
+    for (std::size_t i = 0; i < 6; ++i) {
+        const int b = Byte(info, i + 1);
+        if (b < kLow[i] || b > kHigh[i]) return false;
+    }
+    return true;
 }
 
 // Longitude "dddmm.hh" from information field bytes 1-3 (0-based), written into `out`.
@@ -54,31 +76,19 @@ void PutLongitude(std::string_view info, int lonOffset, char* out) {
     }
     int m = Byte(info, 2) - 28;
     if (m >= 60) m -= 60;
-    const int h = Byte(info, 3) - 28;
     char* p = PutNumber(out, d, 3);
     p = PutNumber(p, m, 2);
     *p++ = '.';
-    PutNumber(p, h, 2);
-}
-
-MicECourseSpeedValue CourseSpeedOf(std::string_view info) {
-    const int sp = Byte(info, 4) - 28;
-    const int dc = Byte(info, 5) - 28;
-    const int se = Byte(info, 6) - 28;
-    MicECourseSpeedValue value;
-    value.speedKnots = sp * 10 + dc / 10;
-    if (value.speedKnots >= 800) value.speedKnots -= 800;
-    value.course = (dc % 10) * 100 + se;
-    if (value.course >= 400) value.course -= 400;
-    return value;
+    PutNumber(p, Byte(info, 3) - 28, 2);
 }
 
 bool IsBase91(char c) {
     return InRange(c, '!', '{');
 }
 
-// Altitude text into `out` (room for 24) and the comment; returns the altitude's length.
-std::size_t AltitudeInto(std::string_view info, char* out, std::string_view& comment) {
+// Altitude ("xyz}" at field positions 9-12 or 10-13, base-91 metres above -10000) into `out`
+// (room for 24), "---" when there is none; returns its length and sets the comment after it.
+std::size_t PutAltitude(std::string_view info, char* out, std::string_view& comment) {
     std::size_t first = std::string_view::npos;
     if (info.size() > 13 && info[13] == '}') {
         first = 10;
@@ -87,7 +97,7 @@ std::size_t AltitudeInto(std::string_view info, char* out, std::string_view& com
         first = 9;
         comment = info.substr(13);
     } else {
-        comment = info.size() > 9 ? info.substr(9) : std::string_view{};
+        comment = info.substr(9);
     }
     if (first != std::string_view::npos && IsBase91(info[first]) && IsBase91(info[first + 1]) &&
         IsBase91(info[first + 2])) {
@@ -100,166 +110,86 @@ std::size_t AltitudeInto(std::string_view info, char* out, std::string_view& com
     return 3;
 }
 
-// Whether the information field's position, speed and course bytes lie in the ranges the format
-// uses: longitude degrees 38-127, minutes 38-97, hundredths 28-127, speed 28-125, the rest 28-127.
-// Other values give negative or more-digit fields, as a packet mangled on the way does.
-bool FieldBytesInRange(std::string_view info) {
-    static constexpr int kLow[6] = {38, 38, 28, 28, 28, 28};
-    static constexpr int kHigh[6] = {127, 97, 127, 125, 127, 127};
-    for (std::size_t i = 0; i < 6; ++i) {
-        const int b = Byte(info, i + 1);
-        if (b < kLow[i] || b > kHigh[i]) return false;
-    }
-    return true;
-}
-
-bool IsMicESymbolTable(char c) {
+bool IsSymbolTable(char c) {
     return c == '/' || c == '\\' || InRange(c, 'A', 'Z') || InRange(c, '0', '9');
 }
 
 }  // namespace
 
-std::string_view MicEDigit(char c) {
-    static constexpr std::string_view kDigits = "0123456789 ";
-    const char d = MicEDigitChar(c);
-    if (d == 0) return {};
-    return d == ' ' ? kDigits.substr(10, 1) : kDigits.substr(static_cast<std::size_t>(d - '0'), 1);
-}
-
-std::string_view MicELatHemisphere(char c) {
-    const char h = LatHemisphere(c);
-    return h == 'N' ? "N" : h == 'S' ? "S" : "";
-}
-
-int MicELonOffset(char c) {
-    return InRange(c, 'P', 'Z') ? 100 : 0;
-}
-
-std::string_view MicELonHemisphere(char c) {
-    const char h = LonHemisphere(c);
-    return h == 'W' ? "W" : h == 'E' ? "E" : "";
-}
-
-std::string_view MicEMessage(std::string_view destination) {
-    static constexpr std::string_view kStandard[8] = {"Emergency", "Priority",  "Special",
-                                                      "Committed", "Returning", "In Service",
-                                                      "En Route",  "Off Duty"};
-    static constexpr std::string_view kCustom[8] = {"Custom-7", "Custom-6", "Custom-5", "Custom-4",
-                                                    "Custom-3", "Custom-2", "Custom-1", "Custom-0"};
-    int value = 0;
-    bool custom = false;
-    for (std::size_t i = 0; i < 3 && i < destination.size(); ++i) {
-        const char c = destination[i];
-        if (InRange(c, '0', '9') || c == 'L') {
-            value *= 2;
-        } else if (InRange(c, 'A', 'K')) {
-            value = value * 2 + 1;
-            custom = true;
-        } else if (InRange(c, 'P', 'Z')) {
-            value = value * 2 + 1;
-        }
-    }
-    return custom ? kCustom[value] : kStandard[value];
-}
-
-std::string MicELongitude(std::string_view info, int lonOffset) {
-    if (info.size() < 4) return {};
-    char out[24];
-    PutLongitude(info, lonOffset, out);
-    return std::string(out, 8);
-}
-
-MicECourseSpeedValue MicECourseSpeed(std::string_view info) {
-    if (info.size() < 7) return {};
-    return CourseSpeedOf(info);
-}
-
-MicEAltitudeComment MicEAltitude(std::string_view info) {
-    MicEAltitudeComment result;
-    char out[24];
-    result.altitude.assign(out, AltitudeInto(info, out, result.comment));
-    return result;
-}
-
-namespace detail {
-
-bool DecodeMicEInto(std::string_view header, std::string_view info, DecodeResult* full,
-                    PositionReport* report) {
-    if (info.size() < 9) return false;
+void DecodeMicE(std::string_view header, std::string_view info, DecodedPacket& packet) {
+    if (info.size() < 9) return;
     const char symbol = info[7];
     const char table = info[8];
-    if (symbol == '-' || symbol == '#') return false;
+    if (symbol == '-' || symbol == '#') return;
 
     ReportTexts texts;
     const auto to = header.find(" To ");
-    if (to == std::string_view::npos || !CallField(header, texts.call)) return false;
+    if (to == std::string_view::npos || !CallField(header, texts.call)) return;
     const std::string_view destination = header.substr(to + 4);
     char dest[6];
     for (std::size_t i = 0; i < 6; ++i) {
         dest[i] = i < destination.size() ? destination[i] : ' ';
-        if (!IsMicEDestinationChar(dest[i])) return false;
+        if (!IsDestinationChar(dest[i])) return;
     }
     // "A"-"K" carry no hemisphere or east/west flag.
-    if (InRange(dest[3], 'A', 'K') || InRange(dest[5], 'A', 'K')) return false;
+    if (InRange(dest[3], 'A', 'K') || InRange(dest[5], 'A', 'K')) return;
 
     // Latitude "ddmm.hhN": hidden digits may only end it, and it must lie within 90 degrees.
     char* lat = texts.position;
     bool hidden = false;
     int digits[6];
     for (std::size_t i = 0, at = 0; i < 6; ++i) {
-        const char d = MicEDigitChar(dest[i]);
+        const char d = LatitudeDigit(dest[i]);
         if (d == ' ') {
             hidden = true;
         } else if (hidden) {
-            return false;
+            return;
         }
         digits[i] = d == ' ' ? 0 : d - '0';
         lat[at++] = d;
         if (i == 3) lat[at++] = '.';
     }
-    lat[7] = LatHemisphere(dest[3]);
+    lat[7] = IsFlagSet(dest[3]) ? 'N' : 'S';
     const int latDegrees = digits[0] * 10 + digits[1];
-    const bool latZero = latDegrees == 0 && digits[2] + digits[3] + digits[4] + digits[5] == 0;
-    if (digits[2] > 5 || latDegrees > 90 ||
-        (latDegrees == 90 && digits[2] + digits[3] + digits[4] + digits[5] > 0)) {
-        return false;
-    }
+    const int latRest = digits[2] + digits[3] + digits[4] + digits[5];
+    if (digits[2] > 5 || latDegrees > 90 || (latDegrees == 90 && latRest > 0)) return;
 
-    if (!FieldBytesInRange(info) || !IsMicESymbolTable(table)) return false;
-    const MicECourseSpeedValue cs = CourseSpeedOf(info);
-    if (cs.course > 360) return false;
+    if (!FieldBytesInRange(info) || !IsSymbolTable(table)) return;
+    // Speed: tens of knots, then units with the course hundreds; values of 800 knots or 400
+    // degrees and more come from the bytes' second range and wrap.
+    const int dc = Byte(info, 5) - 28;
+    int knots = (Byte(info, 4) - 28) * 10 + dc / 10;
+    if (knots >= 800) knots -= 800;
+    int course = (dc % 10) * 100 + Byte(info, 6) - 28;
+    if (course >= 400) course -= 400;
+    if (course > 360) return;
 
     texts.position[8] = ' ';
     char* lon = texts.position + 9;
-    PutLongitude(info, MicELonOffset(dest[4]), lon);
-    lon[8] = LonHemisphere(dest[5]);
+    PutLongitude(info, IsFlagSet(dest[4]) ? 100 : 0, lon);
+    lon[8] = IsFlagSet(dest[5]) ? 'W' : 'E';
     const bool lonZero = std::string_view(lon, 8) == "00000.00";
 
     texts.iconCode = SymbolIconCode(symbol, table);
     std::string_view comment;
-    texts.altitudeLength = AltitudeInto(info, texts.altitude, comment);
+    texts.altitudeLength = PutAltitude(info, texts.altitude, comment);
 
-    if (full != nullptr) {
-        full->statusCall.emplace(texts.call, sizeof texts.call);
-        PanelLabels& labels = full->labels;
-        labels.lblLat.emplace(texts.position, 8);
-        labels.lblLon.emplace(lon, 9);
-        labels.lblMsg.emplace(MicEMessage(std::string_view(dest, 3)));
-        char buffer[32];
-        labels.lblCourse.emplace(buffer, PutNumber(buffer, cs.course, 3));
-        labels.lblSpeed.emplace(buffer, PutNumber(buffer, cs.speedKnots, 3));
-        labels.lblSpeedKmh.emplace(buffer, PutOneDecimal(buffer, cs.speedKnots * kKmhPerKnot));
-        labels.lblAlt.emplace(texts.altitude, texts.altitudeLength);
-        labels.lblComment.emplace(comment);
-    }
+    packet.call.emplace(texts.call, sizeof texts.call);
+    PacketDetails& details = packet.details;
+    details.latitude.emplace(texts.position, 8);
+    details.longitude.emplace(lon, 9);
+    details.message.emplace(Message(dest));
+    char buffer[32];
+    details.course.emplace(buffer, PutNumber(buffer, course, 3));
+    details.speedKnots.emplace(buffer, PutNumber(buffer, knots, 3));
+    PutSpeedKmh(packet, knots);
+    details.altitude.emplace(texts.altitude, texts.altitudeLength);
+    details.comment.emplace(comment);
 
     // A position at 0 degrees is what a receiver without a fix sends: shown, not stored.
-    if (latZero || lonZero) return false;
-    PutCourseSpeed(texts, cs.course, cs.speedKnots);
-    if (report != nullptr) texts.Into(*report);
-    return true;
+    if ((latDegrees == 0 && latRest == 0) || lonZero) return;
+    texts.PutCourseSpeed(course, knots);
+    texts.Store(packet);
 }
 
-}  // namespace detail
-
-}  // namespace vireo
+}  // namespace vireo::detail

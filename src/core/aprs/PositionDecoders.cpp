@@ -5,7 +5,7 @@
 #include "aprs/SymbolIcon.h"
 #include "text/Text.h"
 
-namespace vireo {
+namespace vireo::detail {
 
 namespace {
 
@@ -25,21 +25,40 @@ int Digit(std::string_view s, std::size_t at) {
     return s[at] - '0';
 }
 
-// "ddmm.hhN" (degreeDigits 2, hemispheres "NS", limit 90) or "dddmm.hhE" (3, "EW", 180), all
-// digits shown and in range. Sets `zero` when every digit is 0.
-bool IsPlainCoordinate(std::string_view s, std::size_t degreeDigits, std::string_view hemispheres,
-                       int limit, bool& zero) {
+// Reads "ddmm.hhN" (degreeDigits 2, hemispheres "NS", limit 90) or "dddmm.hhE" (3, "EW", 180).
+// Blanks may hide the last digit places (position ambiguity): the hundredths, then the minutes'
+// units and tens, each read as 0; a blank is never followed by a digit. Returns how many places
+// are hidden, or -1 when the text is no coordinate in range. Sets `zero` when the value is 0.
+int ReadCoordinate(std::string_view s, std::size_t degreeDigits, std::string_view hemispheres,
+                   int limit, bool& zero) {
     const std::size_t dot = degreeDigits + 2;
-    if (!AllDigits(s.substr(0, dot)) || s[dot] != '.' || !AllDigits(s.substr(dot + 1, 2)) ||
+    if (!AllDigits(s.substr(0, degreeDigits)) || s[dot] != '.' ||
         hemispheres.find(s[dot + 3]) == std::string_view::npos) {
-        return false;
+        return -1;
+    }
+    const std::size_t places[4] = {degreeDigits, degreeDigits + 1, dot + 1, dot + 2};
+    int value[4];
+    int hidden = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const char c = s[places[i]];
+        if (c == ' ') {
+            ++hidden;
+            value[i] = 0;
+        } else if (IsDigit(c) && hidden == 0) {
+            value[i] = c - '0';
+        } else {
+            return -1;
+        }
     }
     int degrees = 0;
     for (std::size_t i = 0; i < degreeDigits; ++i) degrees = degrees * 10 + Digit(s, i);
-    const int minutes = Digit(s, degreeDigits) * 10 + Digit(s, degreeDigits + 1);
-    const int hundredths = Digit(s, dot + 1) * 10 + Digit(s, dot + 2);
+    const int minutes = value[0] * 10 + value[1];
+    const int hundredths = value[2] * 10 + value[3];
     zero = degrees == 0 && minutes == 0 && hundredths == 0;
-    return minutes < 60 && (degrees < limit || (degrees == limit && minutes + hundredths == 0));
+    if (minutes >= 60 || degrees > limit || (degrees == limit && minutes + hundredths > 0)) {
+        return -1;
+    }
+    return hidden;
 }
 
 // Degrees as "ddmm.hhN" or "dddmm.hhE": whole degrees, then the minutes rounded to hundredths.
@@ -58,71 +77,60 @@ void PutDegrees(char* out, float value, int degreeDigits, char positive, char ne
 
 }  // namespace
 
-namespace detail {
-
-bool DecodeUncompressedInto(std::string_view header, std::string_view info, DecodeResult* full,
-                            PositionReport* report) {
-    if (info.size() < 19 || IsFixedStation(info[18])) return false;
+void DecodeUncompressed(std::string_view header, std::string_view info, DecodedPacket& packet) {
+    if (info.size() < 19 || IsFixedStation(info[18])) return;
     // Only reports with the course/speed extension are of moving stations.
-    if (info.size() < 26 || info[22] != '/') return false;
+    if (info.size() < 26 || info[22] != '/') return;
 
     ReportTexts texts;
-    if (!CallField(header, texts.call)) return false;
+    if (!CallField(header, texts.call)) return;
     const char symbol = info[18];
     const char table = info[8];
     const std::string_view course = info.substr(19, 3);
     const std::string_view speed = info.substr(23, 3);
-    if (!IsOverlayOrTable(table) || !AllDigits(course) || !AllDigits(speed)) return false;
+    if (!IsOverlayOrTable(table) || !AllDigits(course) || !AllDigits(speed)) return;
     const int courseValue = Digit(course, 0) * 100 + Digit(course, 1) * 10 + Digit(course, 2);
     const int knots = Digit(speed, 0) * 100 + Digit(speed, 1) * 10 + Digit(speed, 2);
-    if (courseValue > 360) return false;
+    if (courseValue > 360) return;
 
     const std::string_view lat = info.substr(0, 8);
     const std::string_view lon = info.substr(9, 9);
     bool latZero = false, lonZero = false;
-    if (!IsPlainCoordinate(lat, 2, "NS", 90, latZero) ||
-        !IsPlainCoordinate(lon, 3, "EW", 180, lonZero)) {
-        return false;  // also positions with hidden digits (ambiguity)
-    }
+    const int hidden = ReadCoordinate(lat, 2, "NS", 90, latZero);
+    if (hidden < 0 || ReadCoordinate(lon, 3, "EW", 180, lonZero) != hidden) return;
 
     texts.iconCode = SymbolIconCode(symbol, table);
-    texts.altitudeLength = AltitudeFromCommentInto(info, 26, texts.altitude);
+    texts.altitudeLength = AltitudeFromComment(info, 26, texts.altitude);
 
-    if (full != nullptr) {
-        full->statusCall.emplace(texts.call, sizeof texts.call);
-        PanelLabels& labels = full->labels;
-        labels.lblLat.emplace(lat);
-        labels.lblLon.emplace(lon);
-        labels.lblCourse.emplace(course);
-        labels.lblSpeed.emplace(speed);
-        char buffer[32];
-        labels.lblSpeedKmh.emplace(buffer, PutOneDecimal(buffer, knots * kKmhPerKnot));
-        labels.lblAlt.emplace(texts.altitude, texts.altitudeLength);
-        labels.lblComment.emplace(info.substr(26));
-        labels.lblStatus.emplace("Uncompressed");
-    }
+    packet.call.emplace(texts.call, sizeof texts.call);
+    PacketDetails& details = packet.details;
+    details.latitude.emplace(lat);
+    details.longitude.emplace(lon);
+    details.course.emplace(course);
+    details.speedKnots.emplace(speed);
+    PutSpeedKmh(packet, knots);
+    details.altitude.emplace(texts.altitude, texts.altitudeLength);
+    details.comment.emplace(info.substr(26));
 
-    if (latZero || lonZero) return false;
+    if (latZero || lonZero) return;
     lat.copy(texts.position, 8);
     texts.position[8] = ' ';
     lon.copy(texts.position + 9, 9);
-    PutCourseSpeed(texts, courseValue, knots);
-    if (report != nullptr) texts.Into(*report);
-    return true;
+    texts.PutCourseSpeed(courseValue, knots);
+    texts.Store(packet);
 }
 
-bool DecodeCompressedInto(std::string_view header, std::string_view info, DecodeResult* full,
-                          PositionReport* report) {
-    if (info.size() < 12 || IsFixedStation(info[9])) return false;
+void DecodeCompressed(std::string_view header, std::string_view info, DecodedPacket& packet) {
+    if (info.size() < 12 || IsFixedStation(info[9])) return;
     const char table = info[0];
     const char symbol = info[9];
-    if (!IsCompressedTable(table)) return false;
+    if (!IsCompressedTable(table)) return;
     for (std::size_t i = 1; i <= 8; ++i) {
-        if (info[i] < '!' || info[i] > '{') return false;  // not a base-91 digit
+        if (info[i] < '!' || info[i] > '{') return;  // not a base-91 digit
     }
 
     ReportTexts texts;
-    if (!CallField(header, texts.call)) return false;
+    if (!CallField(header, texts.call)) return;
 
     // Base-91 numbers, most significant character first, in single precision.
     float latSum = 0, lonSum = 0, weight = 1;
@@ -134,7 +142,7 @@ bool DecodeCompressedInto(std::string_view header, std::string_view info, Decode
     const float latitude = 90.0f - latSum / 380926.0f;
     const float longitude = lonSum / 190463.0f - 180.0f;
     if (!(latitude >= -90.0f && latitude <= 90.0f && longitude >= -180.0f && longitude <= 180.0f)) {
-        return false;
+        return;
     }
 
     // Course and speed: course byte 0-89 (times 4 degrees), speed byte 0-90 (1.08^s - 1 knots),
@@ -150,42 +158,35 @@ bool DecodeCompressedInto(std::string_view header, std::string_view info, Decode
     const long long knots = RoundHalfAway(static_cast<double>(speed - 1.0f));
 
     texts.iconCode = SymbolIconCode(symbol, table);
-    texts.altitudeLength = AltitudeFromCommentInto(info, 13, texts.altitude);
+    texts.altitudeLength = AltitudeFromComment(info, 13, texts.altitude);
     PutDegrees(texts.position, latitude, 2, 'N', 'S');
     texts.position[8] = ' ';
     PutDegrees(texts.position + 9, longitude, 3, 'E', 'W');
 
-    if (full != nullptr) {
-        full->statusCall.emplace(texts.call, sizeof texts.call);
-        PanelLabels& labels = full->labels;
-        labels.lblLat.emplace(texts.position, 8);
-        labels.lblLon.emplace(texts.position + 9, 9);
+    packet.call.emplace(texts.call, sizeof texts.call);
+    PacketDetails& details = packet.details;
+    details.latitude.emplace(texts.position, 8);
+    details.longitude.emplace(texts.position + 9, 9);
+    details.message.emplace();
+    if (hasCourseSpeed) {
         char buffer[32];
-        if (hasCourseSpeed) {
-            labels.lblCourse.emplace(buffer, PutNumber(buffer, courseValue, 3));
-            labels.lblSpeed.emplace(buffer, PutNumber(buffer, knots, 3));
-            labels.lblSpeedKmh.emplace(
-                buffer, PutOneDecimal(buffer, static_cast<double>(knots) * kKmhPerKnot));
-        } else {
-            labels.lblCourse.emplace("---");
-            labels.lblSpeed.emplace("---");
-            labels.lblSpeedKmh.emplace();
-        }
-        labels.lblAlt.emplace(texts.altitude, texts.altitudeLength);
-        labels.lblComment.emplace(info.size() > 13 ? info.substr(13) : std::string_view{});
-        labels.lblMsg.emplace();
+        details.course.emplace(buffer, PutNumber(buffer, courseValue, 3));
+        details.speedKnots.emplace(buffer, PutNumber(buffer, knots, 3));
+        PutSpeedKmh(packet, static_cast<double>(knots));
+    } else {
+        details.course.emplace("---");
+        details.speedKnots.emplace("---");
+        details.speedKmh.emplace();
     }
+    details.altitude.emplace(texts.altitude, texts.altitudeLength);
+    details.comment.emplace(info.size() > 13 ? info.substr(13) : std::string_view{});
 
-    if (latitude == 0.0f || longitude == 0.0f) return false;
-    if (!hasCourseSpeed) {
-        if (full != nullptr) full->labels.lblStatus.emplace("** NO CSE / SPD **");
-        return false;  // compressed reports without course and speed are not stored
-    }
-    PutCourseSpeed(texts, courseValue, static_cast<double>(knots));
-    if (report != nullptr) texts.Into(*report);
-    return true;
+    if (latitude == 0.0f || longitude == 0.0f) return;
+    // Compressed reports without course and speed are shown, not stored.
+    packet.withoutCourseSpeed = !hasCourseSpeed;
+    if (!hasCourseSpeed) return;
+    texts.PutCourseSpeed(courseValue, static_cast<double>(knots));
+    texts.Store(packet);
 }
 
-}  // namespace detail
-
-}  // namespace vireo
+}  // namespace vireo::detail

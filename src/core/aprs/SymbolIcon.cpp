@@ -50,9 +50,4 @@ std::string_view SymbolIconCode(char symbol, char table) {
     }
 }
 
-std::string SymbolToIconCode(std::string_view symbolThenTable) {
-    if (symbolThenTable.size() < 2) return "00";
-    return std::string(SymbolIconCode(symbolThenTable[0], symbolThenTable[1]));
-}
-
 }  // namespace vireo

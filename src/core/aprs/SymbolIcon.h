@@ -2,16 +2,12 @@
 // by these codes, not by the APRS symbol itself.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 namespace vireo {
 
-// `symbolThenTable` is the symbol code followed by the symbol table identifier. The result is
-// always two characters; "00" when the symbol has no icon (or the text is shorter than two).
-std::string SymbolToIconCode(std::string_view symbolThenTable);
-
-// The same code as a view of static text.
+// Takes the symbol code and the symbol table identifier (or overlay) of a position; returns the
+// icon code, always two characters of static text: "00" when the symbol has no icon.
 std::string_view SymbolIconCode(char symbol, char table);
 
 }  // namespace vireo
