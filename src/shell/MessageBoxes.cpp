@@ -1,5 +1,6 @@
 #include "shell/MessageBoxes.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -63,7 +64,9 @@ void QtMessageBoxes::Show(const ShowMessage& message, std::function<void(Message
     if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
         std::fprintf(stderr, "vireo-decoder: %s: %s\n", message.title.c_str(),
                      message.text.c_str());
-        QTimer::singleShot(0, [answered = std::move(answered), buttons = message.buttons] {
+        // The window as context: an answer still pending when it closes is dropped.
+        QObject* context = parent_ ? static_cast<QObject*>(parent_.data()) : qApp;
+        QTimer::singleShot(0, context, [answered = std::move(answered), buttons = message.buttons] {
             answered(DefaultAnswer(buttons));
         });
         return;
