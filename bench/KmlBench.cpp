@@ -43,13 +43,14 @@ Store MakeStore(int stationCount, int pointCount) {
 
 void BM_BuildKml(benchmark::State& state) {
     const Store store = MakeStore(1000, 100);
-    vireo::KmlSettings settings;
+    vireo::SettingsRecord settings = vireo::DefaultSettings("");
     settings.FollowedCall = "N5CALL-5  ";
     settings.FollowLinks = true;
-    settings.ServerUrl = "http://localhost:8008";
+    const vireo::DerivedSettings derived = vireo::DeriveSettings(settings);
+    const vireo::KmlState kmlState{false, "", "http://localhost:8008"};
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const vireo::KmlBuild build = vireo::BuildKml(store.stations, settings);
+        const vireo::KmlBuild build = vireo::BuildKml(store.stations, settings, derived, kmlState);
         bytes = build.document.size();
         benchmark::DoNotOptimize(build.document.data());
     }

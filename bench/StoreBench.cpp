@@ -36,8 +36,9 @@ vireo::LocalDateTime At(int minute) {
 
 void BM_UpdateStation(benchmark::State& state) {
     vireo::StationStore store;
-    vireo::StoreContext context;
-    context.FollowedCall = Call(17);
+    vireo::SettingsRecord settings = vireo::DefaultSettings("");
+    settings.FollowedCall = Call(17);
+    const vireo::DerivedSettings derived = vireo::DeriveSettings(settings);
     std::vector<int> lat(kStations), lon(kStations);
     std::mt19937 rng(5);
     for (int i = 0; i < kStations; ++i) {
@@ -48,7 +49,7 @@ void BM_UpdateStation(benchmark::State& state) {
         for (int i = 0; i < kStations; ++i) {
             lat[i] += 1 + static_cast<int>(rng() % 3);
             store.UpdateStation({Call(i), Position(lat[i], lon[i]), "045/060", "120", "CA"},
-                                context, At(p));
+                                settings, derived, At(p));
         }
     }
 
@@ -61,7 +62,7 @@ void BM_UpdateStation(benchmark::State& state) {
     }
     std::size_t next = 0;
     for (auto _ : state) {
-        const auto out = store.UpdateStation(reports[next], context, At(kPoints));
+        const auto out = store.UpdateStation(reports[next], settings, derived, At(kPoints));
         benchmark::DoNotOptimize(out);
         next = (next + 1) % reports.size();
     }
@@ -73,18 +74,18 @@ BENCHMARK(BM_UpdateStation)->Repetitions(5)->ReportAggregatesOnly(true);
 // One expiry run over the same store when nothing is old enough to go: the minute tick's cost.
 void BM_ExpireStationsNothingDue(benchmark::State& state) {
     vireo::StationStore store;
-    vireo::StoreContext context;
+    vireo::SettingsRecord settings = vireo::DefaultSettings("");
+    settings.StationTimeout = settings.TrackTimeout = "1000";
+    const vireo::DerivedSettings derived = vireo::DeriveSettings(settings);
     for (int p = 0; p < kPoints; ++p) {
         for (int i = 0; i < kStations; ++i) {
             store.UpdateStation(
-                {Call(i), Position(40 * 6000 + p, 10 * 6000 + i), "045/060", "120", "CA"}, context,
-                At(p));
+                {Call(i), Position(40 * 6000 + p, 10 * 6000 + i), "045/060", "120", "CA"}, settings,
+                derived, At(p));
         }
     }
-    context.StationTimeout = 1000;
-    context.TrackTimeout = 1000;
     for (auto _ : state) {
-        const auto out = store.ExpireStations(context, At(kPoints));
+        const auto out = store.ExpireStations(settings, derived, At(kPoints));
         benchmark::DoNotOptimize(out);
     }
 }

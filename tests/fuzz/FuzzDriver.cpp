@@ -2,7 +2,7 @@
 // sanitizers without libFuzzer: it feeds the target its seed inputs, then random byte strings and
 // random mutations of the seeds, for a given number of runs.
 //
-//   <target> [runs] [seed-file...]
+//   <target> [runs]
 //
 // Built with clang's -fsanitize=fuzzer instead, the same target source is a libFuzzer target and
 // this file is left out.
@@ -10,8 +10,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -27,28 +25,17 @@ void Run(const std::string& input) {
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
 }
 
+// One to eight edits: a byte replaced or inserted, a run erased or repeated, the end cut off.
 std::string Mutate(std::string s, std::mt19937& rng) {
-    std::uniform_int_distribution<int> byte(0, 255);
-    const int edits = 1 + static_cast<int>(rng() % 8);
-    for (int e = 0; e < edits; ++e) {
-        const std::size_t at = s.empty() ? 0 : rng() % (s.size() + 1);
-        switch (rng() % 5) {
-            case 0:  // replace a byte
-                if (at < s.size()) s[at] = static_cast<char>(byte(rng));
-                break;
-            case 1:  // insert a byte
-                s.insert(s.begin() + static_cast<std::ptrdiff_t>(at), static_cast<char>(byte(rng)));
-                break;
-            case 2:  // erase a run
-                if (at < s.size()) s.erase(at, 1 + rng() % 8);
-                break;
-            case 3:  // truncate
-                s.resize(at);
-                break;
-            default:  // duplicate a run
-                if (at < s.size()) s.insert(at, s.substr(at, 1 + rng() % 16));
-                break;
-        }
+    for (unsigned edits = 1 + rng() % 8; edits > 0; --edits) {
+        const std::size_t at = rng() % (s.size() + 1);
+        const auto kind = rng() % 5;
+        const auto byte = static_cast<char>(rng());
+        if (kind == 0 && at < s.size()) s[at] = byte;
+        if (kind == 1) s.insert(at, 1, byte);
+        if (kind == 2 && at < s.size()) s.erase(at, 1 + rng() % 8);
+        if (kind == 3) s.resize(at);
+        if (kind == 4 && at < s.size()) s.insert(at, s.substr(at, 1 + rng() % 16));
     }
     return s;
 }
@@ -56,25 +43,15 @@ std::string Mutate(std::string s, std::mt19937& rng) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    long runs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 100000;
-    std::vector<std::string> seeds = FuzzSeeds();
-    for (int i = 2; i < argc; ++i) {
-        std::ifstream in(argv[i], std::ios::binary);
-        seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    const long runs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 100000;
+    const std::vector<std::string> seeds = FuzzSeeds();
     for (const std::string& s : seeds) Run(s);
 
     std::mt19937 rng(20261206);
-    std::uniform_int_distribution<int> byte(0, 255);
     for (long i = 0; i < runs; ++i) {
-        std::string input;
-        if (!seeds.empty() && rng() % 4 != 0) {
-            input = Mutate(seeds[rng() % seeds.size()], rng);
-        } else {
-            input.resize(rng() % 128);
-            for (char& c : input) c = static_cast<char>(byte(rng));
-        }
-        Run(input);
+        std::string input;  // random bytes, or most often a mutated seed
+        for (std::size_t n = rng() % 128; n > 0; --n) input += static_cast<char>(rng());
+        Run(seeds.empty() || rng() % 4 == 0 ? input : Mutate(seeds[rng() % seeds.size()], rng));
     }
     std::printf("%ld inputs run\n", runs + static_cast<long>(seeds.size()));
     return 0;

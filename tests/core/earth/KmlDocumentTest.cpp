@@ -1,216 +1,160 @@
+// The served document: the sample stations' document byte for byte, what the settings change in
+// it, failed builds, and the document as outside KML readers see it (well-formed UTF-8 XML for
+// xmllint; for GDAL every point and track where the store has it; skipped without the tool).
 #include "earth/KmlDocument.h"
 
 #include <gtest/gtest.h>
 
-#include "KmlSamples.h"
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+
 #include "earth/NetworkLinkFile.h"
+#include "stations/OleDate.h"
 
 namespace vireo {
 namespace {
 
-using test::FollowingN0Call;
-using test::Line;
-using test::SampleStore;
-
-const std::string kHead =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><kml xmlns=\"http://earth.google.com/kml/2.0\">"
-    "<Document>";
-const std::string kClose =
-    "</Document><NetworkLinkControl><message>Vireo now started to update Google Earth.\r\n"
-    " Enjoy APRS mobile stations view!</message></NetworkLinkControl></kml>\r\n";
-
-const std::string kN3Call =
-    "<Placemark><styleUrl>#TR</styleUrl><Style><IconStyle><heading>270</heading></IconStyle>"
-    "</Style><description>05/12/26 14:05  270\xC2\xB0 36Km/h 376m</description>"
-    "<name>N3CALL-5</name><Point><altitudeMode>clampToGround</altitudeMode>"
-    "<coordinates>-71.5,42.625</coordinates></Point></Placemark>"
-    "<Placemark><styleUrl>#TR</styleUrl><description>Dalle 14:05 alle 14:05</description>"
-    "<name>N3CALL-5 Track (0)</name><LineString><altitudeMode>clampToGround</altitudeMode>"
-    "<tessellate>1</tessellate><coordinates>-71.5,42.625 \r\n"
-    "</coordinates></LineString></Placemark>";
-
-KmlBuild BuildOf(const SampleStore& store, const KmlSettings& settings) {
-    const auto stations = store.Stations();
-    return BuildKml(stations, settings);
+double At(int hour, int minute) {
+    return ToOleDate({2026, 12, 5, hour, minute, 0, 0});
 }
 
-std::string Build(const SampleStore& store, const KmlSettings& settings) {
-    const KmlBuild build = BuildOf(store, settings);
-    EXPECT_TRUE(build.ok);
-    return build.document;
-}
+// N3CALL-5 at the top of the list; below it N0CALL-9, followed, with a track of four points.
+struct Sample {
+    std::vector<std::string> lines{"05/12/26 14:05  N3CALL-5   4903.50N 07201.75W 270/036 TR",
+                                   "05/12/26 14:07  N0CALL-9 * 4903.50N 07201.75W 088/067 CA"};
+    std::vector<Track> tracks{{{-71.5f, 42.625f, "376", At(14, 5)}},
+                              {{-72.0f, 49.0f, "---", At(13, 52)},
+                               {-72.01f, 49.02f, "---", At(13, 57)},
+                               {-72.02f, 49.04f, "---", At(14, 2)},
+                               {-72.029167f, 49.058333f, "---", At(14, 7)}}};
+    SettingsRecord settings = DefaultSettings("");
+    KmlState state{true, "<Style id=\"CA\"><Icon><href>/icons/car.png</href></Icon></Style>",
+                   "http://host:8008"};
 
-bool Has(const std::string& document, const std::string& part) {
-    return document.find(part) != std::string::npos;
-}
+    Sample() { settings.FollowedCall = "N0CALL-9 "; }
 
-TEST(KmlDocumentTest, FollowedStationWithTrackAndOneOther) {
-    const KmlSettings settings = FollowingN0Call();
-    const KmlBuild build = BuildOf(SampleStore{}, settings);
-    ASSERT_TRUE(build.ok);
-    const std::string lookAt =
-        "<LookAt><longitude>-72.02917</longitude><latitude>49.05833</latitude>"
-        "<range>2577</range><tilt>40</tilt><heading>088</heading></LookAt>";
-    const std::string expected =
-        kHead + std::string(settings.StyleText) + "\r\n" +
-        "<NetworkLink><name>** N0CALL-9  FOLLOWING **</name><open>1</open>"
-        "<flyToView>1</flyToView>" +
-        lookAt + "<Placemark>" + lookAt +
-        "<styleUrl>#CA</styleUrl><Style><IconStyle><heading>088</heading></IconStyle></Style>"
-        "<description>05/12/26 14:07  088\xC2\xB0 67Km/h ---m</description>"
-        "<name>N0CALL-9 [FOLLOW]</name><Point><altitudeMode>clampToGround</altitudeMode>"
-        "<coordinates>-72.02917,49.05833</coordinates></Point></Placemark>"
-        "<Placemark>\r\n<styleUrl>#CA</styleUrl><description>Dalle 13:52 alle 14:07"
-        "</description><name>N0CALL-9 Track (3)</name><LineString>"
-        "<altitudeMode>clampToGround</altitudeMode><tessellate>1</tessellate><coordinates>"
-        "-72,49 -72.01,49.02 -72.02,49.04 -72.02917,49.05833 \r\n"
-        "</coordinates></LineString></Placemark>"
-        "</NetworkLink><Folder><name>Other Stations</name><open>0</open>" +
-        kN3Call + "</Folder>" + kClose;
-    EXPECT_EQ(build.document, expected);
-    EXPECT_EQ(build.viewRange, "2577");
-}
-
-TEST(KmlDocumentTest, DocumentsWithoutAFollowedLine) {
-    // No stations, nobody followed.
-    EXPECT_EQ(BuildKml({}, KmlSettings{}).document, kHead + "\r\n" + kClose);
-
-    // The followed call is on no line: the link holds its name only, every station is "other".
-    SampleStore store;
-    store.lines.pop_back();
-    store.tracks.pop_back();
-    KmlSettings settings = FollowingN0Call();
-    settings.followLockRunning = false;
-    settings.StyleText = "";
-    const KmlBuild build = BuildOf(store, settings);
-    ASSERT_TRUE(build.ok);
-    EXPECT_EQ(build.document,
-              kHead + "\r\n<NetworkLink><name>** N0CALL-9  FOLLOWING **</name><open>1</open>" +
-                  "</NetworkLink><Folder><name>Other Stations</name><open>0</open>" + kN3Call +
-                  "</Folder>" + kClose);
-    EXPECT_FALSE(build.viewRange);
-
-    // Nobody followed and no tracks: the newest report comes first.
-    KmlSettings plain;
-    plain.ShowTracks = false;
-    const std::string doc = Build(SampleStore{}, plain);
-    for (const char* absent : {"<NetworkLink>", "</Folder>", "LineString"}) {
-        EXPECT_FALSE(Has(doc, absent)) << absent;
+    KmlBuild Build() const {
+        std::vector<KmlStation> stations;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            stations.push_back({lines[i], i < tracks.size() ? &tracks[i] : nullptr});
+        return BuildKml(stations, settings, DeriveSettings(settings), state);
     }
-    EXPECT_LT(doc.find("<name>N0CALL-9</name>"), doc.find("<name>N3CALL-5</name>"));
+};
+
+// The documents kept in data/: the sample; its followed call on no line; nobody followed and
+// no tracks; texts from the air with markup, a control character and a Latin-1 letter, follow
+// links and altitudes (blanks around one, none on a point between two), not followed and followed.
+std::map<std::string, Sample> Goldens() {
+    std::map<std::string, Sample> goldens;
+    goldens["followed.kml"] = Sample();
+    Sample& elsewhere = goldens["followed-elsewhere.kml"];
+    elsewhere.lines.pop_back();
+    elsewhere.state = {};
+    Sample& plain = goldens["plain.kml"];
+    plain.settings.FollowedCall = "";
+    plain.settings.ShowTracks = false;
+    Sample& awkward = goldens["awkward.kml"];
+    awkward.lines[0].replace(16, 9, "A&<\"]]>\xE8\x01");
+    awkward.tracks[0] = {{-71.5f, 42.625f, " 376 ", At(14, 5)},
+                         {-71.25f, 42.5f, "---", At(14, 6)},
+                         {-71.0f, 42.0f, "1200", At(14, 7)}};
+    awkward.settings.FollowedCall = "";
+    awkward.settings.FollowLinks = awkward.settings.UseAltitude = true;
+    awkward.state.styleText = "<Style id=\"CA\"><!-- caf\xE9 --></Style>";
+    goldens["awkward-followed.kml"] = awkward;
+    goldens["awkward-followed.kml"].settings.FollowedCall = "N0CALL-9 ";
+    // The view as typed: range and heading not worked out from the station.
+    Sample& fixed = goldens["fixed-view.kml"];
+    fixed.settings.RangeProportional = fixed.settings.HeadingFromStation = false;
+    std::tie(fixed.settings.ViewRange, fixed.settings.ViewHeading) = std::tuple("1234", "0");
+    return goldens;
 }
 
-TEST(KmlDocumentTest, ViewRangeAndHeading) {
-    SampleStore store;
-    KmlSettings settings = FollowingN0Call();
-    const auto rangeAt = [&](std::string_view courseSpeed) {
-        store.lines[1] = Line("05/12/26 14:07", "N0CALL-9 ", courseSpeed, "CA", true);
-        const KmlBuild build = BuildOf(store, settings);
-        EXPECT_TRUE(build.ok);
-        return build.viewRange.value_or("(none)");
+std::filesystem::path GoldenPath(const std::string& name) {
+    return std::filesystem::path(__FILE__).parent_path() / "data" / name;
+}
+
+// Byte for byte; VIREO_WRITE_GOLDEN=1 writes the files anew after a deliberate change.
+TEST(KmlDocumentTest, GoldenDocuments) {
+    std::map<std::string, std::string> documents{
+        {"network-link.kml", NetworkLinkText("http://h&b:8008", " 6 ")}};
+    for (const auto& [name, sample] : Goldens()) documents[name] = sample.Build().document;
+    for (const auto& [name, document] : documents) {
+        if (std::getenv("VIREO_WRITE_GOLDEN"))
+            std::ofstream(GoldenPath(name), std::ios::binary) << document;
+        std::ifstream file(GoldenPath(name), std::ios::binary);
+        EXPECT_EQ(document, std::string(std::istreambuf_iterator<char>(file), {})) << name;
+    }
+    // The range worked out is written back into the ViewRange box.
+    EXPECT_EQ(Sample().Build().viewRange, "2577");
+    for (const char* name : {"followed-elsewhere.kml", "fixed-view.kml"})
+        EXPECT_EQ(Goldens()[name].Build().viewRange, std::nullopt) << name;
+}
+
+TEST(KmlDocumentTest, ViewRangeAndFailedBuilds) {
+    Sample sample;
+    const auto rangeAt = [&sample](std::string_view courseSpeed) {
+        sample.lines[1].replace(46, 7, courseSpeed);
+        return sample.Build().viewRange.value_or("(none)");
     };
     EXPECT_EQ(rangeAt("088/000"), "350");
     EXPECT_EQ(rangeAt("088/250"), "7000");  // 8662 is beyond the maximum
-    settings.MaxRange = " 9000 m";          // the maximum takes its leading number
-    EXPECT_EQ(rangeAt("088/250"), "8662");
-    settings.MinRange = "350.5";
-    EXPECT_EQ(rangeAt("088/067"), "2577.5");
+    sample.settings.MaxRange = " 9000 m";   // read for its leading number
+    EXPECT_EQ(rangeAt("088/180"), "8135");
+    sample.settings.MinRange = "350.5";
+    EXPECT_EQ(rangeAt("088/067"), "3247.5");
 
-    // Not proportional: the ViewRange text as it stands, nothing written back.
-    settings.RangeProportional = false;
-    settings.ViewRange = "1234";
-    settings.HeadingFromStation = false;
-    settings.ViewHeading = "0";
-    const KmlBuild build = BuildOf(store, settings);
-    EXPECT_FALSE(build.viewRange);
-    EXPECT_TRUE(Has(build.document, "<range>1234</range><tilt>40</tilt><heading>0</heading>"));
-}
-
-TEST(KmlDocumentTest, FailedBuilds) {
-    SampleStore store;
-    KmlSettings settings = FollowingN0Call();
-    settings.MinRange = "35O";
-    EXPECT_FALSE(BuildOf(store, settings).ok);
-    // Without a followed station the range is not worked out, so MinRange does not matter.
-    settings.FollowedCall = "";
-    EXPECT_TRUE(BuildOf(store, settings).ok);
-    // A station whose slot has no track, or an empty one; the range already worked out for the
+    // Failed builds: a MinRange that is no number (it matters only for a followed station),
+    // a station without a track or with an empty one; the range already worked out for the
     // followed station is still reported.
-    settings = FollowingN0Call();
-    auto stations = store.Stations();
-    stations[0].track = nullptr;
-    const KmlBuild build = BuildKml(stations, settings);
-    EXPECT_FALSE(build.ok);
-    EXPECT_EQ(build.viewRange, "2577");
-    EXPECT_TRUE(build.document.empty());
-    store.tracks[1].clear();
-    EXPECT_FALSE(BuildOf(store, settings).ok);
+    sample = Sample();
+    sample.settings.MinRange = "35O";
+    EXPECT_FALSE(sample.Build().ok);
+    sample.settings.FollowedCall = "";
+    EXPECT_TRUE(sample.Build().ok);
+    sample = Sample();
+    sample.lines.push_back(sample.lines[0]);
+    const KmlBuild build = sample.Build();
+    EXPECT_EQ(std::tuple(build.ok, build.document, build.viewRange),
+              std::tuple(false, "", std::optional<std::string>("2577")));
+    sample.lines.pop_back();
+    sample.tracks[0].clear();
+    EXPECT_FALSE(sample.Build().ok);
 }
 
-TEST(KmlDocumentTest, Altitudes) {
-    SampleStore store;
-    KmlSettings settings;
-    settings.UseAltitude = true;
-    // Newest altitude "---": on the ground in point and track.
-    std::string doc = Build(store, settings);
-    EXPECT_TRUE(Has(doc, "<coordinates>-72.02917,49.05833</coordinates>"));
-    // N3CALL-5 has 376 m: drawn at that height, extruded, in point and track.
-    EXPECT_TRUE(Has(doc,
-                    "<Point><altitudeMode>absolute</altitudeMode><extrude>1</extrude>"
-                    "<coordinates>-71.5,42.625,376</coordinates>"));
-    EXPECT_TRUE(Has(doc,
-                    "<LineString><altitudeMode>absolute</altitudeMode><extrude>1</extrude>"
-                    "<coordinates>-71.5,42.625,376 \r\n"));
-
-    // An altitude with blanks around it is written trimmed: a blank would split the tuple.
-    store.tracks[0][0].Alt = " 376 ";
-    doc = Build(store, settings);
-    EXPECT_TRUE(Has(doc, "<coordinates>-71.5,42.625,376</coordinates>"));
-
-    // Newest 1200, older points without altitude: the track is absolute and the older points
-    // are written without a height rather than with "---".
-    store.tracks[1].back().Alt = "1200";
-    doc = Build(store, settings);
-    EXPECT_TRUE(Has(doc,
-                    "<coordinates>-72,49 -72.01,49.02 -72.02,49.04 -72.02917,49.05833,1200 "
-                    "\r\n"));
-    EXPECT_TRUE(Has(doc, "1200m</description>"));
+// Runs `command` on a golden file; returns its exit status and what it printed, or -1 when the
+// tool is not installed.
+std::pair<int, std::string> ReadWith(const std::string& command, const std::string& name) {
+    if (std::system(("command -v " + command.substr(0, command.find(' ')) + " >/dev/null").c_str()))
+        return {-1, ""};
+    std::string output;
+    FILE* pipe = popen((command + " '" + GoldenPath(name).string() + "' 2>&1").c_str(), "r");
+    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;) output += static_cast<char>(c);
+    return {pipe ? pclose(pipe) : -2, output};
 }
 
-TEST(KmlDocumentTest, TextFromTheAirIsEscapedAndEncoded) {
-    SampleStore store;
-    // A call with markup characters and a Latin-1 letter, and an odd altitude text.
-    const std::string call = "A<&\"]]>\xE8 ";
-    store.lines[0] = Line("05/12/26 14:05", call, "270/036", "TR");
-    store.tracks[0][0].Alt = "<1>";
-    KmlSettings settings;
-    settings.FollowLinks = true;
-    settings.ServerUrl = "http://host:8008";
-    settings.StyleText = "<Style id=\"CA\"><!-- caf\xE9 --></Style>";
-    const std::string doc = Build(store, settings);
-    EXPECT_TRUE(Has(doc, "<name>A&lt;&amp;&quot;]]&gt;\xC3\xA8</name>"));
-    EXPECT_TRUE(Has(doc,
-                    " <![CDATA[<a href=\"http://host:8008/track/A%3C%26%22%5D%5D%3E%E8\">"
-                    "Follow</a>]]></description>"));
-    EXPECT_TRUE(Has(doc, "&lt;1&gt;m"));
-    EXPECT_TRUE(Has(doc, "<!-- caf\xC3\xA9 -->"));
-
-    // The followed station's link stops following it.
-    settings.FollowedCall = "N0CALL-9 ";
-    const std::string followed = Build(store, settings);
-    EXPECT_TRUE(Has(followed,
-                    "---m <![CDATA[<a href=\"http://host:8008/untrack/N0CALL-9\">"
-                    "Stop follow</a>]]></description><name>N0CALL-9 [FOLLOW]</name>"));
+TEST(KmlReadersTest, WellFormedUtf8Xml) {
+    for (const auto& [name, sample] : Goldens()) {
+        const auto [status, output] = ReadWith("xmllint --noout", name);
+        if (status == -1) GTEST_SKIP() << "xmllint is not installed";
+        EXPECT_EQ(status, 0) << name << "\n" << output;
+    }
 }
 
-TEST(NetworkLinkTest, FileText) {
-    EXPECT_EQ(NetworkLinkText("http://host:8008", " 6 "),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-              "<kml xmlns=\"http://earth.google.com/kml/2.0\"><Document><NetworkLink>"
-              "<name>APRS mobile stations</name><Url><href>http://host:8008</href>"
-              "<refreshMode>onInterval</refreshMode><refreshInterval>6</refreshInterval>"
-              "</Url></NetworkLink></Document></kml>\r\n");
-    EXPECT_TRUE(Has(NetworkLinkText("http://h&b:8008", "1<"), "h&amp;b:8008</href>"));
+TEST(KmlReadersTest, GdalSeesEveryPointAndTrack) {
+    const auto [status, output] = ReadWith("ogrinfo -ro -al -q", "awkward.kml");
+    if (status == -1) GTEST_SKIP() << "ogrinfo is not installed";
+    ASSERT_EQ(status, 0) << output;
+    for (const char* geometry :
+         {"POINT (-72.02917 49.05833)",
+          "LINESTRING (-72 49,-72.01 49.02,-72.02 49.04,-72.02917 49.05833)",
+          "POINT Z (-71 42 1200)", "LINESTRING Z (-71.5 42.625 376,-71.25 42.5 0,-71 42 1200)",
+          "A&<\"]]>\xC3\xA8?"})
+        EXPECT_NE(output.find(geometry), std::string::npos) << geometry << "\n" << output;
 }
 
 }  // namespace
