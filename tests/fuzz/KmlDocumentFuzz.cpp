@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         vireo::Track& track = tracks.emplace_back(
             1 + fields[i].size() % 3,
             vireo::TrackPoint{std::bit_cast<float>(bits), -90.5f, "---", 46361.5});
-        track.front().Alt = track.back().Alt = i + 1 < fields.size() ? fields[i + 1] : "---";
+        track.front().alt = track.back().alt = i + 1 < fields.size() ? fields[i + 1] : "---";
         stations.push_back({fields[i], &track});
     }
     const vireo::KmlState state{((flags >> 5) & 1) != 0, "", "http://host:8008"};

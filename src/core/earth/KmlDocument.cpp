@@ -58,7 +58,7 @@ bool ReadStation(const KmlStation& station, const SettingsRecord& settings, Stat
     view.speed = LeadingNumber(kSpeedField.Of(station.line));
     view.track = station.track;
     view.newest = &station.track->back();
-    view.absolute = settings.UseAltitude && StrictNumber(view.newest->Alt).has_value();
+    view.absolute = settings.UseAltitude && StrictNumber(view.newest->alt).has_value();
     return true;
 }
 
@@ -142,9 +142,9 @@ class Builder {
             range = *result_.viewRange;
         }
         std::string lookAt = "<LookAt><longitude>";
-        lookAt += CoordinateText(view.newest->Lon);
+        lookAt += CoordinateText(view.newest->lon);
         lookAt += "</longitude><latitude>";
-        lookAt += CoordinateText(view.newest->Lat);
+        lookAt += CoordinateText(view.newest->lat);
         lookAt += "</latitude><range>";
         AppendXmlText(lookAt, range);
         lookAt += "</range><tilt>";
@@ -201,7 +201,7 @@ class Builder {
         out_ += ' ';
         AppendNumber(out_, std::nearbyint(view.speed));
         out_ += "Km/h ";
-        AppendXmlText(out_, view.newest->Alt);
+        AppendXmlText(out_, view.newest->alt);
         out_ += 'm';
         if (s_.FollowLinks) {
             // The call is text from the air: percent-encoded in the link, so that it can neither
@@ -228,13 +228,13 @@ class Builder {
             out_ += "<Point><altitudeMode>clampToGround</altitudeMode><coordinates>";
         }
         char buf[2 * kMaxCoordinateChars + 2];
-        char* end = FormatCoordinate(p.Lon, buf);
+        char* end = FormatCoordinate(p.lon, buf);
         *end++ = ',';
-        end = FormatCoordinate(p.Lat, end);
+        end = FormatCoordinate(p.lat, end);
         out_.append(buf, end);
         if (view.absolute) {
             out_ += ',';
-            AppendXmlText(out_, TrimBlanks(p.Alt));
+            AppendXmlText(out_, TrimBlanks(p.alt));
         }
         out_ += "</coordinates></Point></Placemark>";
     }
@@ -245,9 +245,9 @@ class Builder {
         out_ += "<styleUrl>#";
         AppendXmlText(out_, view.iconCode);
         out_ += "</styleUrl><description>Dalle ";
-        AppendTime(out_, track.front().Time);
+        AppendTime(out_, track.front().time);
         out_ += " alle ";
-        AppendTime(out_, view.newest->Time);
+        AppendTime(out_, view.newest->time);
         out_ += "</description><name>";
         AppendXmlText(out_, view.trimmedCall);
         out_ += " Track (";
@@ -272,14 +272,14 @@ class Builder {
                 out_.append(chunk, end);
                 end = chunk;
             }
-            end = FormatCoordinate(p.Lon, end);
+            end = FormatCoordinate(p.lon, end);
             *end++ = ',';
-            end = FormatCoordinate(p.Lat, end);
+            end = FormatCoordinate(p.lat, end);
             if (view.absolute) {
                 // A point without a numeric altitude (or an absurdly long one) is written
                 // without one: "---" is no coordinate. A number is digits, sign, point and
                 // exponent only: nothing to escape.
-                const std::string_view alt = TrimBlanks(p.Alt);
+                const std::string_view alt = TrimBlanks(p.alt);
                 if (alt.size() <= kMaxAlt && StrictNumber(alt)) {
                     *end++ = ',';
                     std::memcpy(end, alt.data(), alt.size());

@@ -326,18 +326,18 @@ void Session::HandleMonitorText(std::string_view text, const Moment& now) {
 
 void Session::ApplyReport(const PositionReport& report, const Moment& now) {
     const UpdateOutcome outcome = store_.UpdateStation(report, settings_, derived_, now.local);
-    view_.status = outcome.NewStation ? "Prima posizione" : "Aggiornata posizione";
-    if (outcome.FollowedDistanceM) {
+    view_.status = outcome.newStation ? "Prima posizione" : "Aggiornata posizione";
+    if (outcome.followedDistanceM) {
         // Kilometres with one decimal, in the user's form ("12,3").
-        const double km = std::round(static_cast<double>(*outcome.FollowedDistanceM) / 100) / 10;
+        const double km = std::round(static_cast<double>(*outcome.followedDistanceM) / 100) / 10;
         std::string text = DecimalText(km);
         for (char& c : text) {
             if (c == '.') c = ports_.decimalPoint;
         }
-        view_.clockLine = text + " Km from " + outcome.FollowedCall;
+        view_.clockLine = text + " Km from " + outcome.followedCall;
     }
-    if (outcome.RestartFollowLock) followLockUntil_ = now.monotonicMs + derived_.followLockMs;
-    if (outcome.PlayMoveSound && settings_.MoveBeep) {
+    if (outcome.restartFollowLock) followLockUntil_ = now.monotonicMs + derived_.followLockMs;
+    if (outcome.playMoveSound && settings_.MoveBeep) {
         Emit(PlaySound{PathIn(ports_.resourcesFolder, kMoveSoundName)});
     }
     documentDirty_ = true;
@@ -380,8 +380,8 @@ void Session::MinuteTick(const Moment& now) {
 
 void Session::ExpireStations(const Moment& now) {
     const ExpiryOutcome outcome = store_.ExpireStations(settings_, derived_, now.local);
-    if (outcome.Empty || outcome.Changed) BuildDocument(now);
-    if (outcome.Changed) ShowStationCount();
+    if (outcome.empty || outcome.changed) BuildDocument(now);
+    if (outcome.changed) ShowStationCount();
 }
 
 void Session::OpenSendWindow(const Moment& now) {

@@ -5,10 +5,7 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <system_error>
 
 namespace vireo {
 namespace {
@@ -74,12 +71,12 @@ std::optional<Track> ReadSlot(ByteReader& in) {
     for (std::uint64_t i = 0; i < count; ++i) {
         if (in.Left() < kPointFixedBytes) return std::nullopt;
         TrackPoint p;
-        p.Lon = std::bit_cast<float>(static_cast<std::uint32_t>(in.Unsigned(4)));
-        p.Lat = std::bit_cast<float>(static_cast<std::uint32_t>(in.Unsigned(4)));
+        p.lon = std::bit_cast<float>(static_cast<std::uint32_t>(in.Unsigned(4)));
+        p.lat = std::bit_cast<float>(static_cast<std::uint32_t>(in.Unsigned(4)));
         const auto altLength = static_cast<std::size_t>(in.Unsigned(2));
         if (in.Left() < altLength + 8) return std::nullopt;
-        p.Alt = in.Text(altLength);
-        p.Time = std::bit_cast<double>(in.Unsigned(8));
+        p.alt = in.Text(altLength);
+        p.time = std::bit_cast<double>(in.Unsigned(8));
         track.push_back(std::move(p));
     }
     return track;
@@ -109,42 +106,6 @@ bool ParseIniLine(std::string_view line, StationEntry& entry) {
     if (line.empty() || ec != std::errc() || end != line.data() + line.size()) return false;
     entry.slot = slot;
     return true;
-}
-
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size > kMaxFileBytes) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string content;
-    std::array<char, 65536> buf{};
-    while (content.size() < kMaxFileBytes) {
-        in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
-        const std::streamsize got = in.gcount();
-        if (got > 0) content.append(buf.data(), static_cast<std::size_t>(got));
-        if (!in) break;
-    }
-    if (in.bad()) return std::nullopt;
-    return content;
-}
-
-// Writes `content` under a temporary name beside `file`; returns that name, or nothing when the
-// write failed (the temporary file is then removed).
-std::optional<std::filesystem::path> WriteTemporary(const std::filesystem::path& file,
-                                                    const std::string& content) {
-    std::filesystem::path temp = file;
-    temp += ".tmp";
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return std::nullopt;
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        return std::nullopt;
-    }
-    return temp;
 }
 
 }  // namespace
@@ -177,13 +138,13 @@ std::string FormatPositionsDat(const std::vector<Track>& tracks) {
         PutU32(out, static_cast<std::uint32_t>(track.size()));
         PutU32(out, 0);
         for (const TrackPoint& p : track) {
-            PutU32(out, std::bit_cast<std::uint32_t>(p.Lon));
-            PutU32(out, std::bit_cast<std::uint32_t>(p.Lat));
+            PutU32(out, std::bit_cast<std::uint32_t>(p.lon));
+            PutU32(out, std::bit_cast<std::uint32_t>(p.lat));
             const std::size_t length =
-                std::min<std::size_t>(p.Alt.size(), std::numeric_limits<std::uint16_t>::max());
+                std::min<std::size_t>(p.alt.size(), std::numeric_limits<std::uint16_t>::max());
             PutU16(out, static_cast<std::uint16_t>(length));
-            out.append(p.Alt, 0, length);
-            PutU64(out, std::bit_cast<std::uint64_t>(p.Time));
+            out.append(p.alt, 0, length);
+            PutU64(out, std::bit_cast<std::uint64_t>(p.time));
         }
     }
     return out;
@@ -213,45 +174,6 @@ StationFilesContent ParseStationFiles(std::string_view ini, std::string_view dat
         content.tracks.push_back(std::move(*track));
     }
     return content;
-}
-
-std::optional<StationFilesContent> LoadStationFiles(const std::string& folder) {
-    const std::filesystem::path dir(folder);
-    const auto ini = ReadFileBytes(dir / kPositionsIniName);
-    if (!ini) return std::nullopt;
-    const auto dat = ReadFileBytes(dir / kPositionsDatName);
-    if (!dat) return std::nullopt;
-    return ParseStationFiles(*ini, *dat);
-}
-
-bool SaveStationFiles(const std::string& folder, const std::vector<StationEntry>& entries,
-                      const std::vector<Track>& tracks) {
-    const std::filesystem::path dir(folder);
-    const std::filesystem::path iniFile = dir / kPositionsIniName;
-    const std::filesystem::path datFile = dir / kPositionsDatName;
-    std::error_code ignored;
-
-    // Both files are complete on disk before either old one is replaced.
-    const auto iniTemp = WriteTemporary(iniFile, FormatPositionsIni(entries));
-    if (!iniTemp) return false;
-    const auto datTemp = WriteTemporary(datFile, FormatPositionsDat(tracks));
-    if (!datTemp) {
-        std::filesystem::remove(*iniTemp, ignored);
-        return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(*datTemp, datFile, ec);
-    if (ec) {
-        std::filesystem::remove(*iniTemp, ignored);
-        std::filesystem::remove(*datTemp, ignored);
-        return false;
-    }
-    std::filesystem::rename(*iniTemp, iniFile, ec);
-    if (ec) {
-        std::filesystem::remove(*iniTemp, ignored);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace vireo

@@ -40,14 +40,4 @@ std::string FormatPositionsDat(const std::vector<Track>& tracks);
 // Nothing is allocated beyond what the bytes given can describe.
 StationFilesContent ParseStationFiles(std::string_view ini, std::string_view dat);
 
-// Reads "Positions.ini" and "Positions.dat" from `folder`. Nothing when either is missing or
-// cannot be read.
-std::optional<StationFilesContent> LoadStationFiles(const std::string& folder);
-
-// Writes both files into `folder`. Each is first written whole under a temporary name and then
-// renamed over the old one, so a failed write leaves the previous files in place. Returns false
-// when either file could not be written.
-bool SaveStationFiles(const std::string& folder, const std::vector<StationEntry>& entries,
-                      const std::vector<Track>& tracks);
-
 }  // namespace vireo

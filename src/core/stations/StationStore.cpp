@@ -94,8 +94,8 @@ std::int64_t MinuteOf(double date) {
 }
 
 bool ValidPoint(const TrackPoint& p) {
-    return std::isfinite(p.Lon) && std::isfinite(p.Lat) && p.Time >= kMinDate &&
-           p.Time < kMaxDateEnd;
+    return std::isfinite(p.lon) && std::isfinite(p.lat) && p.time >= kMinDate &&
+           p.time < kMaxDateEnd;
 }
 
 int TwoDigits(std::string_view s, std::size_t at) {
@@ -238,9 +238,9 @@ UpdateOutcome StationStore::UpdateStation(const PositionReport& report,
         const std::uint64_t seq = nextSeq_++;
         line = lines_.emplace_hint(lines_.end(), seq, std::move(entry));
         byCall_.emplace(call, seq);
-        outcome.NewStation = true;
+        outcome.newStation = true;
     }
-    outcome.LineIndex = lines_.size() - 1;
+    outcome.lineIndex = lines_.size() - 1;
     UpdateTrack(line, report.Altitude, settings, derived, ToOleDate(now), outcome);
     ++version_;
     return outcome;
@@ -256,8 +256,8 @@ void StationStore::UpdateTrack(Lines::iterator line, const std::string& altitude
     const std::string followed = FollowedField(settings.FollowedCall);
     const bool isFollowed = !followed.empty() && call == followed;
     if (isFollowed) {
-        outcome.FollowedDistanceM = Distance(derived.homeLatDeg, derived.homeLonDeg, lat, lon);
-        outcome.FollowedCall = call;
+        outcome.followedDistanceM = Distance(derived.homeLatDeg, derived.homeLonDeg, lat, lon);
+        outcome.followedCall = call;
     }
 
     if (entry.slot < 0) {
@@ -274,24 +274,24 @@ void StationStore::UpdateTrack(Lines::iterator line, const std::string& altitude
         tracksAllocated_ = true;
         tracks_[slot].push_back(TrackPoint{lon, lat, altitude, now});
         entry.slot = static_cast<std::int32_t>(slot);
-        outcome.PointAppended = true;
-        outcome.RestartFollowLock = isFollowed;
+        outcome.pointAppended = true;
+        outcome.restartFollowLock = isFollowed;
         return;
     }
 
     Track& track = tracks_[static_cast<std::size_t>(entry.slot)];
     TrackPoint& newest = track.back();
-    if (newest.Lon == lon && newest.Lat == lat) {
-        newest.Time = now;  // the same position: only confirm it
+    if (newest.lon == lon && newest.lat == lat) {
+        newest.time = now;  // the same position: only confirm it
         return;
     }
-    const float d = Distance(newest.Lat, newest.Lon, lat, lon);
+    const float d = Distance(newest.lat, newest.lon, lat, lon);
     if (d >= kJumpLimit) return;  // taken for a bad report: the track stays as it is
     track.push_back(TrackPoint{lon, lat, altitude, now});
-    outcome.PointAppended = true;
+    outcome.pointAppended = true;
     if (!isFollowed || d <= kMoveThreshold) return;
-    outcome.RestartFollowLock = true;
-    outcome.PlayMoveSound = true;
+    outcome.restartFollowLock = true;
+    outcome.playMoveSound = true;
 }
 
 void StationStore::RemoveLine(Lines::iterator line) {
@@ -336,7 +336,7 @@ ExpiryOutcome StationStore::ExpireStations(const SettingsRecord& settings,
         const auto stamp = StampMinute(kStampField.Of(candidate->second.text), now);
         if (stamp && nowMinute - *stamp <= derived.stationTimeoutMinutes) break;
         RemoveLine(candidate);
-        outcome.Changed = true;
+        outcome.changed = true;
     }
 
     for (auto& [seq, entry] : lines_) {
@@ -344,14 +344,14 @@ ExpiryOutcome StationStore::ExpireStations(const SettingsRecord& settings,
         char& column = entry.text[kFollowMarkField.offset];
         if (column != mark) {
             column = mark;
-            outcome.Changed = true;
+            outcome.changed = true;
         }
     }
 
     if (lines_.empty()) {
         tracksAllocated_ = false;
-        outcome.Empty = true;
-        if (outcome.Changed) ++version_;
+        outcome.empty = true;
+        if (outcome.changed) ++version_;
         return outcome;
     }
 
@@ -361,7 +361,7 @@ ExpiryOutcome StationStore::ExpireStations(const SettingsRecord& settings,
         const std::size_t n = track.size() - 1;
         std::size_t k = n + 1;  // none found
         for (std::size_t j = n + 1; j-- > 0;) {
-            if (nowMinute - MinuteOf(track[j].Time) > derived.trackTimeoutMinutes) {
+            if (nowMinute - MinuteOf(track[j].time) > derived.trackTimeoutMinutes) {
                 k = j;
                 break;
             }
@@ -369,9 +369,9 @@ ExpiryOutcome StationStore::ExpireStations(const SettingsRecord& settings,
         if (k > n) continue;
         if (k == n) k = n - 1;
         track.erase(track.begin(), track.begin() + static_cast<std::ptrdiff_t>(k + 1));
-        outcome.Changed = true;
+        outcome.changed = true;
     }
-    if (outcome.Changed) ++version_;
+    if (outcome.changed) ++version_;
     return outcome;
 }
 

@@ -42,19 +42,19 @@ std::optional<std::int64_t> StampMinute(std::string_view stamp, const LocalDateT
 // What changed with one report: whether the station is new, the followed station's distance from
 // home, whether the follow lock is to be renewed and whether the followed station moved.
 struct UpdateOutcome {
-    bool NewStation = false;
-    std::optional<float> FollowedDistanceM;  // the followed station's distance from home
-    std::string FollowedCall;                // the call the distance belongs to (9 characters)
-    bool RestartFollowLock = false;          // the followed station got its first point or moved
-    bool PlayMoveSound = false;              // the followed station moved more than 20 metres
-    bool PointAppended = false;              // the track grew by one point
-    std::size_t LineIndex = 0;               // index of the station's line (always the last)
+    bool newStation = false;
+    std::optional<float> followedDistanceM;  // the followed station's distance from home
+    std::string followedCall;                // the call the distance belongs to (9 characters)
+    bool restartFollowLock = false;          // the followed station got its first point or moved
+    bool playMoveSound = false;              // the followed station moved more than 20 metres
+    bool pointAppended = false;              // the track grew by one point
+    std::size_t lineIndex = 0;               // index of the station's line (always the last)
 };
 
 // What an expiry run did: whether any line or track changed, and whether the list is empty now.
 struct ExpiryOutcome {
-    bool Changed = false;
-    bool Empty = false;  // the list is empty after the run
+    bool changed = false;
+    bool empty = false;  // the list is empty after the run
 };
 
 class StationStore {

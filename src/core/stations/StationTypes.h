@@ -15,10 +15,10 @@ namespace vireo {
 
 // One point of a track.
 struct TrackPoint {
-    float Lon = 0;    // decimal degrees, east positive
-    float Lat = 0;    // decimal degrees, north positive
-    std::string Alt;  // metres as whole-number text, or "---"
-    double Time = 0;  // local date and time as an OLE date (days since 30 Dec 1899)
+    float lon = 0;    // decimal degrees, east positive
+    float lat = 0;    // decimal degrees, north positive
+    std::string alt;  // metres as whole-number text, or "---"
+    double time = 0;  // local date and time as an OLE date (days since 30 Dec 1899)
 
     bool operator==(const TrackPoint&) const = default;
 };

@@ -30,34 +30,34 @@ struct Model {
             r.CourseSpeed.size() > 7 ? r.CourseSpeed.substr(0, 4) + "999" : r.CourseSpeed;
         auto known = std::find_if(lines.begin(), lines.end(),
                                   [&r](const StationEntry& e) { return Call(e) == r.Call; });
-        out.NewStation = known == lines.end();
-        const std::int32_t slot = out.NewStation ? -1 : known->slot;
-        std::string code = out.NewStation ? "00" : known->text.substr(54);
+        out.newStation = known == lines.end();
+        const std::int32_t slot = out.newStation ? -1 : known->slot;
+        std::string code = out.newStation ? "00" : known->text.substr(54);
         if (s.AutoIcon) code = r.IconCode;
-        if (!out.NewStation) lines.erase(known);
+        if (!out.newStation) lines.erase(known);
         lines.push_back({FormatStamp(now) + "  " + r.Call + (followed ? "* " : "  ") + r.Position +
                              " " + courseSpeed + " " + code,
                          slot});
 
         const TrackPoint p{ReadLongitude(r.Position.substr(9)), ReadLatitude(r.Position),
                            r.Altitude, ToOleDate(now)};
-        if (followed) out.FollowedDistanceM = Distance(d.homeLatDeg, d.homeLonDeg, p.Lat, p.Lon);
+        if (followed) out.followedDistanceM = Distance(d.homeLatDeg, d.homeLonDeg, p.lat, p.lon);
         if (slot < 0) {
             if (!allocated) tracks.clear();  // an emptied list's tracks are stale
-            allocated = out.PointAppended = true;
-            out.RestartFollowLock = followed;
+            allocated = out.pointAppended = true;
+            out.restartFollowLock = followed;
             lines.back().slot = static_cast<std::int32_t>(tracks.size());
             tracks.push_back({p});
             return out;
         }
         TrackPoint& newest = tracks[slot].back();
-        const float distance = Distance(newest.Lat, newest.Lon, p.Lat, p.Lon);
-        if (newest.Lon == p.Lon && newest.Lat == p.Lat) {
-            newest.Time = p.Time;
+        const float distance = Distance(newest.lat, newest.lon, p.lat, p.lon);
+        if (newest.lon == p.lon && newest.lat == p.lat) {
+            newest.time = p.time;
         } else if (distance < 1000000) {
             tracks[slot].push_back(p);
-            out.PointAppended = true;
-            out.RestartFollowLock = out.PlayMoveSound = followed && distance > 20;
+            out.pointAppended = true;
+            out.restartFollowLock = out.playMoveSound = followed && distance > 20;
         }
         return out;
     }
@@ -75,7 +75,7 @@ struct Model {
             const std::int32_t freed = lines[at].slot;
             const auto last = static_cast<std::int32_t>(tracks.size() - 1);
             lines.erase(lines.begin() + at);
-            out.Changed = true;
+            out.changed = true;
             if (lines.empty()) break;
             // The highest slot's track moves into the freed one.
             for (StationEntry& e : lines) e.slot = e.slot == last ? freed : e.slot;
@@ -84,17 +84,17 @@ struct Model {
         }
         for (StationEntry& e : lines) {
             const char mark = Call(e) == s.FollowedCall ? '*' : ' ';
-            out.Changed = std::exchange(e.text[25], mark) != mark || out.Changed;
+            out.changed = std::exchange(e.text[25], mark) != mark || out.changed;
         }
-        out.Empty = lines.empty();
-        allocated = allocated && !out.Empty;
-        if (out.Empty) return out;
+        out.empty = lines.empty();
+        allocated = allocated && !out.empty;
+        if (out.empty) return out;
         // Old points go from the oldest on; the newest stays.
         for (Track& track : tracks) {
             const auto keep = std::find_if_not(track.begin(), track.end() - 1, [&](auto& p) {
-                return age(FormatStamp(FromOleDate(p.Time))) > d.trackTimeoutMinutes;
+                return age(FormatStamp(FromOleDate(p.time))) > d.trackTimeoutMinutes;
             });
-            out.Changed = keep != track.begin() || out.Changed;
+            out.changed = keep != track.begin() || out.changed;
             track.erase(track.begin(), keep);
         }
         return out;
@@ -115,8 +115,8 @@ std::string Position(long lat, long lon, int blanks) {
 }
 
 auto Flags(const UpdateOutcome& o) {
-    return std::tuple(o.NewStation, o.RestartFollowLock, o.PlayMoveSound, o.PointAppended,
-                      o.FollowedDistanceM);
+    return std::tuple(o.newStation, o.restartFollowLock, o.playMoveSound, o.pointAppended,
+                      o.followedDistanceM);
 }
 
 void RunRandom(std::uint32_t seed, int steps) {
@@ -172,7 +172,7 @@ void RunRandom(std::uint32_t seed, int steps) {
             derived = DeriveSettings(settings);
             const ExpiryOutcome got = store.ExpireStations(settings, derived, now);
             const ExpiryOutcome want = model.Expire(settings, derived, now);
-            ASSERT_EQ(std::pair(got.Changed, got.Empty), std::pair(want.Changed, want.Empty));
+            ASSERT_EQ(std::pair(got.changed, got.empty), std::pair(want.changed, want.empty));
         } else {
             settings.AutoIcon = !settings.AutoIcon;
             continue;
@@ -216,7 +216,7 @@ TEST(StationStoreTest, RestoreKeepsTheNewestConsistentLines) {
     for (const StationEntry& e : store.Entries())
         kept += std::string{e.text[16], static_cast<char>('0' + e.slot), e.text[25]};
     EXPECT_EQ(kept, "A1*G0 H2 J3 ");
-    EXPECT_EQ(store.TrackOfCall("A0CALL-9")->front().Alt, "four");
+    EXPECT_EQ(store.TrackOfCall("A0CALL-9")->front().alt, "four");
     EXPECT_TRUE(store.TracksAllocated());
     store.Restore({{entries[1].text, 0}}, {});
     EXPECT_EQ(store.Count(), 0u);
