@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 #include <random>
+#include <vector>
 
 namespace vireo {
 namespace {
@@ -21,6 +22,7 @@ struct HttpServer::Connection {
     QTimer* timer = nullptr;  // child of the socket
     std::string received;
     bool answered = false;
+    bool waitingForDocument = false;  // a poll parked until a fresh document is published
 };
 
 HttpServer::HttpServer(HttpServerOptions options, QObject* parent)
@@ -59,10 +61,24 @@ HttpServer::~HttpServer() {
     connections_.clear();
 }
 
-void HttpServer::Publish(std::shared_ptr<const std::string> answer,
-                         std::int64_t sendWindowUntilMs) {
+void HttpServer::Publish(std::shared_ptr<const std::string> answer, std::int64_t sendWindowUntilMs,
+                         bool upToDate) {
     documentAnswer_ = std::move(answer);
     sendWindowUntilMs_ = sendWindowUntilMs;
+    upToDate_ = upToDate;
+    if (!upToDate_) return;
+    documentRequested_ = false;
+    // Answering may finish a connection (and take it out of the map): collect them first.
+    std::vector<int> waiting;
+    for (const auto& [slot, c] : connections_) {
+        if (c->waitingForDocument) waiting.push_back(slot);
+    }
+    for (const int slot : waiting) {
+        const auto c = connections_.find(slot);
+        if (c == connections_.end() || !c->second->waitingForDocument) continue;
+        c->second->waitingForDocument = false;
+        Answer(*c->second, HttpRequest{HttpRequestKind::Document, {}});
+    }
 }
 
 bool HttpServer::Listen(const QHostAddress& address, quint16 port) {
@@ -143,12 +159,23 @@ void HttpServer::OnReadyRead(Connection& c) {
 
 void HttpServer::Answer(Connection& c, const HttpRequest& request) {
     std::string answer;
+    std::string_view bytes;
     switch (request.kind) {
         case HttpRequestKind::Document:
-            if (documentAnswer_ && options_.monotonicMs() < sendWindowUntilMs_) {
-                answer = *documentAnswer_;
-            } else {
+            if (!documentAnswer_ || options_.monotonicMs() >= sendWindowUntilMs_) {
                 answer = NoContentAnswer();
+            } else if (!upToDate_) {
+                // The picture changed since the last document: have it built, once for every
+                // poll waiting, from the event loop rather than inside this socket's signal.
+                c.waitingForDocument = true;
+                if (!documentRequested_) {
+                    documentRequested_ = true;
+                    QMetaObject::invokeMethod(
+                        this, [this] { emit DocumentWanted(); }, Qt::QueuedConnection);
+                }
+                return;
+            } else {
+                bytes = *documentAnswer_;
             }
             break;
         case HttpRequestKind::Follow:
@@ -160,10 +187,11 @@ void HttpServer::Answer(Connection& c, const HttpRequest& request) {
         default:
             answer = NotImplementedAnswer();
     }
+    if (bytes.empty()) bytes = answer;
     c.answered = true;
     std::string().swap(c.received);
     c.timer->start(options_.idleTimeout);
-    c.socket->write(answer.data(), static_cast<qint64>(answer.size()));
+    c.socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
     // Hand the answer to the system now: a client that has already shut its sending side would
     // otherwise be seen as gone, and the answer dropped, before the socket's next write turn.
     c.socket->flush();

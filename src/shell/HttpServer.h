@@ -64,8 +64,11 @@ class HttpServer : public QObject {
     // on this machine reaches the listener there without a name lookup. Empty when not listening.
     QString ServerUrl() const;
 
-    // What document requests get from now on: `answer` until `sendWindowUntilMs`, then 204.
-    void Publish(std::shared_ptr<const std::string> answer, std::int64_t sendWindowUntilMs);
+    // What document requests get from now on: `answer` until `sendWindowUntilMs`, then 204. While
+    // the answer is not `upToDate`, polls inside the window wait: DocumentWanted() asks for a
+    // fresh one, and they are answered when it is published.
+    void Publish(std::shared_ptr<const std::string> answer, std::int64_t sendWindowUntilMs,
+                 bool upToDate = true);
 
     const HttpSlots& Slots() const { return slots_; }
     int OpenConnections() const { return static_cast<int>(connections_.size()); }
@@ -77,6 +80,7 @@ class HttpServer : public QObject {
     // "-" as sent, and the end of following.
     void FollowRequested(const QString& call);
     void UnfollowRequested();
+    void DocumentWanted();
 
   private:
     struct Connection;
@@ -92,6 +96,8 @@ class HttpServer : public QObject {
     HttpServerOptions options_;
     std::shared_ptr<const std::string> documentAnswer_;
     std::int64_t sendWindowUntilMs_ = 0;
+    bool upToDate_ = true;
+    bool documentRequested_ = false;  // DocumentWanted() was emitted and not yet answered
     QTcpServer listener_;
     HttpSlots slots_;
     std::map<int, std::unique_ptr<Connection>> connections_;  // by slot

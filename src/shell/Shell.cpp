@@ -95,6 +95,8 @@ Shell::Shell(ShellOptions options, MessageBoxes& boxes, QObject* parent)
     });
     connect(&http_, &HttpServer::UnfollowRequested, this,
             [this] { Carry(session_.UnfollowRequested(Now())); });
+    connect(&http_, &HttpServer::DocumentWanted, this,
+            [this] { Carry(session_.DocumentWanted(Now())); });
 }
 
 Moment Shell::Now() const {
@@ -164,7 +166,15 @@ void Shell::Carry(const Effect& effect) {
     } else if (const auto* sound = std::get_if<PlaySound>(&effect)) {
         if (options_.playSound) options_.playSound(PathText(sound->path));
     } else if (const auto* publish = std::get_if<PublishDocument>(&effect)) {
-        http_.Publish(publish->answer, publish->sendWindowUntilMs);
+        http_.Publish(publish->answer, publish->sendWindowUntilMs, publish->upToDate);
+    } else if (std::holds_alternative<ContinueTnc>(effect)) {
+        if (!continuePending_ && !shutDown_) {
+            continuePending_ = true;
+            QTimer::singleShot(0, this, [this] {
+                continuePending_ = false;
+                if (!shutDown_) Carry(session_.TncContinue(Now()));
+            });
+        }
     }
 }
 

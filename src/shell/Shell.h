@@ -67,6 +67,7 @@ class Shell : public QObject {
     QTimer minuteTimer_;
     QTimer lampTimer_;
     bool shutDown_ = false;
+    bool continuePending_ = false;  // the next slice of TNC frames is scheduled
 };
 
 }  // namespace vireo

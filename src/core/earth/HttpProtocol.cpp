@@ -53,13 +53,16 @@ bool IsFollowableCall(std::string_view call) {
            std::all_of(call.begin(), call.end(), IsCallCharacter);
 }
 
-std::string DocumentAnswer(std::string_view documentUtf8) {
+std::string DocumentAnswerHeader(std::size_t length) {
     std::string out = "HTTP/1.0 200 OK\r\n";
     out += kServerLine;
     out += "Content-Type: application/vnd.google-earth.kml+xml\r\n";
-    out += "Content-Length: " + std::to_string(documentUtf8.size()) + "\r\n\r\n";
-    out += documentUtf8;
+    out += "Content-Length: " + std::to_string(length) + "\r\n\r\n";
     return out;
+}
+
+std::string DocumentAnswer(std::string_view documentUtf8) {
+    return DocumentAnswerHeader(documentUtf8.size()) + std::string(documentUtf8);
 }
 
 std::string NoContentAnswer() {

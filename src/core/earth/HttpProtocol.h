@@ -39,6 +39,8 @@ bool IsFollowableCall(std::string_view call);
 // "200 OK" with the KML content type; `documentUtf8` is the body and its byte count the
 // Content-Length.
 std::string DocumentAnswer(std::string_view documentUtf8);
+// The header block of that answer alone, for a body of `length` bytes.
+std::string DocumentAnswerHeader(std::size_t length);
 std::string NoContentAnswer();
 std::string NotImplementedAnswer();
 // The self-closing page answering a link request: "Now Following CALL" when `following`, else

@@ -65,8 +65,10 @@ bool ReadStation(const KmlStation& station, const SettingsRecord& settings, Stat
 class Builder {
   public:
     Builder(std::span<const KmlStation> stations, const SettingsRecord& settings,
-            const DerivedSettings& derived, const KmlState& state)
-        : stations_(stations), s_(settings), d_(derived), state_(state) {}
+            const DerivedSettings& derived, const KmlState& state, std::string buffer)
+        : stations_(stations), s_(settings), d_(derived), state_(state), out_(std::move(buffer)) {
+        out_.clear();
+    }
 
     KmlBuild Run() {
         Reserve();
@@ -95,6 +97,8 @@ class Builder {
   private:
     KmlBuild Fail() {
         result_.ok = false;
+        out_.clear();
+        result_.document = std::move(out_);  // the buffer goes back to the caller
         return std::move(result_);
     }
 
@@ -104,6 +108,7 @@ class Builder {
             if (station.track) points += station.track->size();
         }
         const std::size_t perStation = kBytesPerStation + 2 * state_.serverUrl.size();
+        // Room for an answer header in front of it too, so the caller can add one in place.
         out_.reserve(1024 + 2 * state_.styleText.size() + stations_.size() * perStation +
                      points * (kBytesPerPoint + (s_.UseAltitude ? 8 : 0)));
     }
@@ -305,8 +310,8 @@ class Builder {
 }  // namespace
 
 KmlBuild BuildKml(std::span<const KmlStation> stations, const SettingsRecord& settings,
-                  const DerivedSettings& derived, const KmlState& state) {
-    return Builder(stations, settings, derived, state).Run();
+                  const DerivedSettings& derived, const KmlState& state, std::string buffer) {
+    return Builder(stations, settings, derived, state, std::move(buffer)).Run();
 }
 
 }  // namespace vireo

@@ -39,7 +39,9 @@ struct KmlBuild {
 // settings are single-byte, as shown in their boxes; the document converts them to UTF-8. Fails
 // on a non-numeric MinRange while the range is proportional and a followed station is shown, and on
 // a station without a track of at least one point.
+// `buffer` is written over: passing the document of an earlier build saves allocating and
+// touching a new multi-megabyte buffer each time. A failed build hands it back, empty.
 KmlBuild BuildKml(std::span<const KmlStation> stations, const SettingsRecord& settings,
-                  const DerivedSettings& derived, const KmlState& state);
+                  const DerivedSettings& derived, const KmlState& state, std::string buffer = {});
 
 }  // namespace vireo

@@ -91,16 +91,25 @@ struct PlaySound {
 
 // What Google Earth's polls get from now on: the document answer while the send window is open
 // (until `sendWindowUntilMs` on the monotonic clock), "204 No Content" after it. `answer` is the
-// whole HTTP answer, shared and never changed.
+// whole HTTP answer, shared and never changed. When it is not `upToDate` the picture has changed
+// since: a poll inside the window asks for the document (Session::DocumentWanted) and is answered
+// from the next publication.
 struct PublishDocument {
     std::shared_ptr<const std::string> answer;
     std::int64_t sendWindowUntilMs = 0;
+    bool upToDate = true;
 
     bool operator==(const PublishDocument&) const = default;
 };
 
+// More frames from the TNC are waiting: call Session::TncContinue once the event loop has served
+// whatever else is waiting (polls, the window).
+struct ContinueTnc {
+    bool operator==(const ContinueTnc&) const = default;
+};
+
 using Effect = std::variant<ShowMessage, StartTimer, ConnectTnc, CloseTnc, SendToTnc, WriteFile,
-                            OpenWithDesktop, PlaySound, PublishDocument>;
+                            OpenWithDesktop, PlaySound, PublishDocument, ContinueTnc>;
 using Effects = std::vector<Effect>;
 
 }  // namespace vireo

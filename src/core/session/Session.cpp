@@ -62,8 +62,12 @@ void Show(std::string& shown, const std::optional<std::string>& decoded) {
 Session::Session(SessionPorts ports)
     : ports_(std::move(ports)),
       settings_(DefaultSettings(ports_.defaultIconsFolder)),
-      document_(std::make_shared<const std::string>()),
-      answer_(std::make_shared<const std::string>(DocumentAnswer({}))) {}
+      answer_(std::make_shared<std::string>(DocumentAnswer({}))),
+      answerHeaderSize_(answer_->size()) {}
+
+std::string_view Session::Document() const {
+    return std::string_view(*answer_).substr(answerHeaderSize_);
+}
 
 std::string Session::SettingsPath() const {
     return PathIn(ports_.appFolder, kSettingsFileName);
@@ -78,9 +82,8 @@ bool Session::FollowLockRunning(const Moment& now) const {
 }
 
 Effects Session::Finish(const Moment& now) {
-    if (documentDirty_) BuildDocument(now);
     if (published_) {
-        Emit(PublishDocument{answer_, sendWindowUntil_});
+        Emit(PublishDocument{answer_, sendWindowUntil_, !DocumentStale(now)});
         published_ = false;
     }
     ++viewVersion_;
@@ -194,7 +197,7 @@ void Session::ApplyPanel(const Moment& now) {
     CorrectSettingsTexts(settings_, view_.refreshBox);
     derived_ = DeriveSettings(settings_);
     if (!settings_.FollowedCall.empty()) followLockUntil_ = now.monotonicMs + derived_.followLockMs;
-    documentDirty_ = true;
+    PictureChanged(now);
     ShowCompactLayout();
 }
 
@@ -274,8 +277,25 @@ Effects Session::TncError(std::string_view description, const Moment& now) {
 Effects Session::TncData(std::string_view bytes, const Moment& now) {
     if (tnc_ != TncState::Connected && tnc_ != TncState::ClosedByPeer) return {};
     cutter_.Append(bytes);
-    while (auto frame = cutter_.Next()) HandleFrame(*frame, now);
+    HandleFrames(now);
     return Finish(now);
+}
+
+Effects Session::TncContinue(const Moment& now) {
+    if (tnc_ == TncState::Closed) return {};
+    HandleFrames(now);
+    return Finish(now);
+}
+
+void Session::HandleFrames(const Moment& now) {
+    // A few hundred frames take about a millisecond: then the event loop gets a turn.
+    constexpr int kFramesPerSlice = 256;
+    for (int handled = 0; handled < kFramesPerSlice; ++handled) {
+        auto frame = cutter_.Next();
+        if (!frame) return;
+        HandleFrame(*frame, now);
+    }
+    Emit(ContinueTnc{});
 }
 
 void Session::HandleFrame(const AgwFrame& frame, const Moment& now) {
@@ -340,7 +360,7 @@ void Session::ApplyReport(const PositionReport& report, const Moment& now) {
     if (outcome.playMoveSound && settings_.MoveBeep) {
         Emit(PlaySound{PathIn(ports_.resourcesFolder, kMoveSoundName)});
     }
-    documentDirty_ = true;
+    PictureChanged(now);
     ShowStationCount();
 }
 
@@ -380,8 +400,10 @@ void Session::MinuteTick(const Moment& now) {
 
 void Session::ExpireStations(const Moment& now) {
     const ExpiryOutcome outcome = store_.ExpireStations(settings_, derived_, now.local);
-    if (outcome.empty || outcome.changed) BuildDocument(now);
-    if (outcome.changed) ShowStationCount();
+    if (outcome.changed) {
+        PictureChanged(now);
+        ShowStationCount();
+    }
 }
 
 void Session::OpenSendWindow(const Moment& now) {
@@ -398,31 +420,51 @@ void Session::StartForcedSend(int ms, const Moment& now) {
 
 // ---- The document ----
 
+// A new picture: a full send window from now, so that Google Earth's next poll gets it.
+void Session::PictureChanged(const Moment& now) {
+    ++pictureVersion_;
+    OpenSendWindow(now);
+    documentChangedAtMs_ = now.monotonicMs;
+}
+
+bool Session::DocumentStale(const Moment& now) const {
+    return builtVersion_ != pictureVersion_ ||
+           (!settings_.FollowedCall.empty() && builtWithFollowLock_ != FollowLockRunning(now));
+}
+
+Effects Session::DocumentWanted(const Moment& now) {
+    if (DocumentStale(now)) BuildDocument(now);
+    published_ = true;  // the polls waiting are answered from what is published now
+    return Finish(now);
+}
+
 void Session::BuildDocument(const Moment& now) {
-    documentDirty_ = false;
+    // A failed build is not tried again before the next change: one box, not one per poll.
+    builtVersion_ = pictureVersion_;
+    builtWithFollowLock_ = FollowLockRunning(now);
     std::vector<KmlStation> stations;
     stations.reserve(store_.Count());
     store_.ForEachTopDown([&](const std::string& line, std::int32_t, const Track& track) {
         stations.push_back({line, &track});
     });
-    const KmlState state{FollowLockRunning(now), styleText_, serverUrl_};
-    KmlBuild build = BuildKml(stations, settings_, derived_, state);
+    // The buffer of the answer before last, unless a connection still sends it.
+    std::string buffer;
+    if (spareAnswer_ && spareAnswer_.use_count() == 1) buffer = std::move(*spareAnswer_);
+    spareAnswer_.reset();
+    const KmlState state{builtWithFollowLock_, styleText_, serverUrl_};
+    KmlBuild build = BuildKml(stations, settings_, derived_, state, std::move(buffer));
     if (build.viewRange) settings_.ViewRange = *build.viewRange;
     if (!build.ok) {
         Ask(QuestionId::KmlError, MessageIcon::Critical, "KML error", "Error creating KML data",
             MessageButtons::Ok);
         return;
     }
-    if (build.document == *document_) return;
-    document_ = std::make_shared<const std::string>(std::move(build.document));
-    answer_ = std::make_shared<const std::string>(DocumentAnswer(*document_));
+    const std::string header = DocumentAnswerHeader(build.document.size());
+    build.document.insert(0, header);
+    spareAnswer_ = std::move(answer_);
+    answer_ = std::make_shared<std::string>(std::move(build.document));
+    answerHeaderSize_ = header.size();
     published_ = true;
-    if (*document_ != lastChangedDocument_) {
-        // A new picture: a full send window from now, so Google Earth's next poll gets it.
-        OpenSendWindow(now);
-        documentChangedAtMs_ = now.monotonicMs;
-        lastChangedDocument_ = *document_;
-    }
 }
 
 // ---- Menu commands ----
@@ -451,18 +493,18 @@ Effects Session::Menu(Command command, const Moment& now) {
             break;
         case Command::ToggleTracks:
             settings_.ShowTracks = !settings_.ShowTracks;
-            documentDirty_ = true;
+            PictureChanged(now);
             break;
         case Command::ToggleAutoIcon:
             settings_.AutoIcon = !settings_.AutoIcon;
             break;
         case Command::ToggleAltitude:
             settings_.UseAltitude = !settings_.UseAltitude;
-            documentDirty_ = true;
+            PictureChanged(now);
             break;
         case Command::ToggleFollowLinks:
             settings_.FollowLinks = !settings_.FollowLinks;
-            documentDirty_ = true;
+            PictureChanged(now);
             break;
         case Command::ForceRefresh:
             StartForcedSend(30000, now);
@@ -508,6 +550,7 @@ void Session::StartFollow(const Moment& now) {
     view_.unfollowCaption = "&Stop following " + settings_.FollowedCall;
     view_.unfollowVisible = true;
     ExpireStations(now);
+    PictureChanged(now);
     view_.clockLine = "Following " + settings_.FollowedCall;
 }
 
@@ -515,6 +558,7 @@ void Session::StopFollow(const Moment& now) {
     view_.followCaption = "&Follow a station";
     view_.unfollowVisible = false;
     settings_.FollowedCall.clear();
+    PictureChanged(now);
     MinuteTick(now);
 }
 
@@ -524,6 +568,7 @@ Effects Session::StyleFileChosen(std::string folder, std::string file, const Mom
     settings_.StyleFile = std::move(file);
     settings_.IconsFolder = std::move(folder);
     LoadStyleFile();
+    PictureChanged(now);
     return Finish(now);
 }
 

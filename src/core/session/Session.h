@@ -108,7 +108,13 @@ class Session {
     Effects TncConnected();
     Effects TncClosedByPeer();
     Effects TncError(std::string_view description, const Moment& now);
+    // Bytes from the TNC. Frames are handled a slice at a time, so that polls and the window are
+    // served during a flood; ContinueTnc asks for the next slice. Nothing is lost or reordered.
     Effects TncData(std::string_view bytes, const Moment& now);
+    Effects TncContinue(const Moment& now);
+    // A poll inside the send window found the published document out of date: it is built now,
+    // once for all polls waiting.
+    Effects DocumentWanted(const Moment& now);
 
     Effects TimerFired(TimerId timer, const Moment& now);
     Effects Menu(Command command, const Moment& now);
@@ -128,7 +134,8 @@ class Session {
     const SettingsRecord& Settings() const { return settings_; }
     const StationStore& Store() const { return store_; }
     std::uint64_t ViewVersion() const { return viewVersion_; }
-    const std::string& Document() const { return *document_; }
+    // The document last built (the body of the published answer).
+    std::string_view Document() const;
     bool SendWindowOpen(const Moment& now) const { return now.monotonicMs < sendWindowUntil_; }
     bool FollowLockRunning(const Moment& now) const;
     bool TncOpen() const { return tnc_ != TncState::Closed; }
@@ -154,6 +161,9 @@ class Session {
     void ExpireStations(const Moment& now);
     void StartFollow(const Moment& now);
     void StopFollow(const Moment& now);
+    void HandleFrames(const Moment& now);
+    void PictureChanged(const Moment& now);
+    bool DocumentStale(const Moment& now) const;
     void BuildDocument(const Moment& now);
     void OpenSendWindow(const Moment& now);
     void StartForcedSend(int ms, const Moment& now);
@@ -189,11 +199,17 @@ class Session {
 
     std::string serverUrl_;
     std::string styleText_;
-    std::shared_ptr<const std::string> document_;
-    std::shared_ptr<const std::string> answer_;  // the HTTP answer carrying document_
-    std::string lastChangedDocument_;
-    bool documentDirty_ = false;
-    bool published_ = false;  // answer_ or the send window changed since the last publication
+    // The published HTTP answer carrying the document, and the one before it, whose buffer is
+    // reused once no connection holds it any more.
+    std::shared_ptr<std::string> answer_;
+    std::shared_ptr<std::string> spareAnswer_;
+    std::size_t answerHeaderSize_ = 0;
+    // The picture changes with every report, expiry, toggle and follow change; the document is
+    // rebuilt only when a poll finds it older than the picture.
+    std::uint64_t pictureVersion_ = 0;
+    std::uint64_t builtVersion_ = 0;
+    bool builtWithFollowLock_ = false;
+    bool published_ = false;  // the answer, its freshness or the send window changed
     std::optional<std::int64_t> documentChangedAtMs_;
     std::int64_t sendWindowUntil_ = 0;
     std::int32_t sendWindowMs_ = 6050;

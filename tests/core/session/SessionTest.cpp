@@ -78,6 +78,12 @@ class SessionTest : public ::testing::Test {
         return effects;
     }
     bool Served() const { return now.monotonicMs < published.sendWindowUntilMs; }
+    // A poll inside the window: the document is built when the picture changed since.
+    const std::string& Poll() {
+        if (!published.upToDate) Keep(session.DocumentWanted(now));
+        EXPECT_TRUE(published.upToDate);
+        return *published.answer;
+    }
 
     std::map<std::string, std::string> files;
     Moment now{1000000, {2026, 12, 6, 10, 0, 0, 0}};
@@ -142,8 +148,13 @@ TEST_F(SessionTest, HeardPacketsReachTheViewTheStoreAndTheDocument) {
     EXPECT_EQ(v.altitude, "376");
     EXPECT_EQ(v.status, "Prima posizione");
     EXPECT_EQ(v.caption, "Vireo Earth Decoder by Tamberlo - 1 stations");
-    EXPECT_NE(published.answer->find("N0CALL-9"), std::string::npos);
     EXPECT_TRUE(Served());
+    EXPECT_FALSE(published.upToDate);  // built when a poll wants it, not per packet
+    const auto built = published.answer;
+    EXPECT_NE(Poll().find("N0CALL-9"), std::string::npos);
+    EXPECT_NE(published.answer, built);
+    Keep(session.DocumentWanted(now));  // nothing changed since: no new build
+    EXPECT_EQ(published.answer.get(), &Poll());
 
     Hear("N0CALL-9", "=4903.60N/07201.75W>088/036");
     EXPECT_EQ(session.GetView().status, "Aggiornata posizione");
@@ -190,10 +201,10 @@ TEST_F(SessionTest, SendWindowsOpenOnChangeForcedAndOncePerMinute) {
 TEST_F(SessionTest, MenuTogglesChangeTheSettingsAndTheDocument) {
     Start();
     Hear("N0CALL-9", "=4903.50N/07201.75W>088/036");
-    const auto before = published.answer;
+    const auto before = &Poll();
     Keep(session.Menu(Command::ToggleTracks, now));
     EXPECT_FALSE(session.Settings().ShowTracks);
-    EXPECT_NE(published.answer, before);
+    EXPECT_NE(&Poll(), before);
     Keep(session.Menu(Command::ToggleInfoPanel, now));
     EXPECT_TRUE(session.GetView().infoPanel);
     EXPECT_EQ(session.Settings().WindowWidth, kInfoPanelWidth);
@@ -217,7 +228,7 @@ TEST_F(SessionTest, FollowingFromGoogleEarth) {
     Hear("N0CALL-9", "=4206.00N/01200.00E>088/036");
     EXPECT_EQ(v.clockLine, "11,1 Km from N0CALL-9 ");
     EXPECT_TRUE(session.FollowLockRunning(now));
-    EXPECT_NE(published.answer->find("<flyToView>1</flyToView>"), std::string::npos);
+    EXPECT_NE(Poll().find("<flyToView>1</flyToView>"), std::string::npos);
 
     Keep(session.TimerFired(TimerId::MinuteTick, Later(60000)));
     Keep(session.UnfollowRequested(Later(1000)));
@@ -272,11 +283,13 @@ TEST_F(SessionTest, AFailedBuildShowsABoxAndKeepsTheLastDocument) {
     });
     Start();
     Hear("N1CALL-9", "=4903.50N/07201.75W>088/036");
-    const auto kept = published.answer;
-    const Effects effects = Hear("N0CALL-9", "=4903.50N/07201.75W>088/036");
+    const auto kept = &Poll();
+    Hear("N0CALL-9", "=4903.50N/07201.75W>088/036");
+    const Effects effects = Keep(session.DocumentWanted(now));
     ASSERT_EQ(All<ShowMessage>(effects).size(), 1u);
     EXPECT_EQ(All<ShowMessage>(effects)[0].title, "KML error");
-    EXPECT_EQ(published.answer, kept);
+    EXPECT_EQ(published.answer.get(), kept);
+    EXPECT_TRUE(session.DocumentWanted(now).size() == 1u);  // no second box until a change
     EXPECT_EQ(session.Store().Count(), 2u);
 }
 
