@@ -100,7 +100,19 @@ Shell::Shell(ShellOptions options, MessageBoxes& boxes, QObject* parent)
 }
 
 Moment Shell::Now() const {
-    const QDateTime now = options_.clock();
+    QDateTime now;
+    if (options_.clock) {
+        now = options_.clock();
+    } else {
+        // Asking for the local time looks the zone up again each time (a file check with TZ
+        // unset); under a flood that was most of the work. The offset is taken once a second.
+        const qint64 utcMs = QDateTime::currentMSecsSinceEpoch();
+        if (utcMs - offsetCheckedAtMs_ >= 1000 || utcMs < offsetCheckedAtMs_) {
+            offsetFromUtcMs_ = qint64{QDateTime::currentDateTime().offsetFromUtc()} * 1000;
+            offsetCheckedAtMs_ = utcMs;
+        }
+        now = QDateTime::fromMSecsSinceEpoch(utcMs + offsetFromUtcMs_, Qt::UTC);
+    }
     const QDate d = now.date();
     const QTime t = now.time();
     return {options_.monotonicMs(),

@@ -25,7 +25,9 @@ struct ShellOptions {
     QHostAddress httpAddress = QHostAddress::Any;
     quint16 httpPort = 8008;
     HttpServerOptions http;
-    std::function<QDateTime()> clock = &QDateTime::currentDateTime;
+    // The local date and time; empty: the system clock, with the zone's offset looked up once a
+    // second rather than at every event.
+    std::function<QDateTime()> clock;
     // Milliseconds on a clock that only goes forward; empty: the steady clock.
     std::function<std::int64_t()> monotonicMs;
     // Opens a file with the desktop's handler for its type.
@@ -68,6 +70,8 @@ class Shell : public QObject {
     QTimer lampTimer_;
     bool shutDown_ = false;
     bool continuePending_ = false;  // the next slice of TNC frames is scheduled
+    mutable qint64 offsetCheckedAtMs_ = 0;
+    mutable qint64 offsetFromUtcMs_ = 0;
 };
 
 }  // namespace vireo
