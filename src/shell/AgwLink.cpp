@@ -7,10 +7,8 @@ AgwLink::AgwLink(QObject* parent) : QObject(parent) {
         connected_ = true;
         emit Connected();
     });
-    connect(&socket_, &QTcpSocket::readyRead, this, [this] {
-        // Whoever handles the bytes may close the link: stop reading then.
-        while (open_ && socket_.bytesAvailable() > 0) emit DataReceived(socket_.readAll());
-    });
+    socket_.setReadBufferSize(256 * 1024);
+    connect(&socket_, &QTcpSocket::readyRead, this, &AgwLink::ReadAll);
     connect(&socket_, &QTcpSocket::errorOccurred, this, &AgwLink::OnError);
     connect(&socket_, &QTcpSocket::disconnected, this, [this] {
         if (open_) emit ClosedByPeer();
@@ -21,12 +19,24 @@ void AgwLink::Connect(const QString& host, quint16 port) {
     Close();
     open_ = true;
     connected_ = false;
+    paused_ = false;
     socket_.connectToHost(host, port);
 }
 
 void AgwLink::Close() {
     open_ = false;
     socket_.abort();
+}
+
+void AgwLink::ReadAll() {
+    // Whoever handles the bytes may close or pause the link: stop reading then.
+    while (open_ && !paused_ && socket_.bytesAvailable() > 0) emit DataReceived(socket_.readAll());
+}
+
+void AgwLink::SetPaused(bool paused) {
+    if (paused_ == paused) return;
+    paused_ = paused;
+    if (!paused_) ReadAll();
 }
 
 void AgwLink::Send(const QByteArray& bytes) {

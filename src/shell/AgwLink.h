@@ -21,6 +21,9 @@ class AgwLink : public QObject {
     void Connect(const QString& host, quint16 port);
     void Close();
     void Send(const QByteArray& bytes);
+    // While paused, nothing more is read: the socket's small buffer fills and the TNC is held
+    // back by TCP itself, so a flood cannot pile up in memory.
+    void SetPaused(bool paused);
 
   signals:
     void Connected();
@@ -30,10 +33,12 @@ class AgwLink : public QObject {
 
   private:
     void OnError(QAbstractSocket::SocketError error);
+    void ReadAll();
 
     QTcpSocket socket_;
     bool open_ = false;       // between Connect() and Close()
     bool connected_ = false;  // the connection was established
+    bool paused_ = false;
 };
 
 }  // namespace vireo

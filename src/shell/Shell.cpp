@@ -45,11 +45,14 @@ SessionPorts PortsFor(const ShellOptions& options) {
     if (point.size() == 1 && point[0].unicode() < 256) {
         ports.decimalPoint = static_cast<char>(point[0].unicode());
     }
-    ports.dateTimeText = [](const LocalDateTime& t) {
-        const QDateTime moment(QDate(t.year, t.month, t.day),
-                               QTime(t.hour, t.minute, t.second, t.millisecond));
-        return QLocale::system().toString(moment, QLocale::ShortFormat).toLatin1().toStdString();
-    };
+    // The user's short date-and-time form, read once. The moment is already local: it is
+    // formatted as it stands, without a time-zone lookup (a file check each time).
+    ports.dateTimeText =
+        [format = QLocale::system().dateTimeFormat(QLocale::ShortFormat)](const LocalDateTime& t) {
+            const QDateTime moment(QDate(t.year, t.month, t.day),
+                                   QTime(t.hour, t.minute, t.second, t.millisecond), Qt::UTC);
+            return QLocale::system().toString(moment, format).toLatin1().toStdString();
+        };
     return ports;
 }
 
@@ -88,6 +91,7 @@ Shell::Shell(ShellOptions options, MessageBoxes& boxes, QObject* parent)
     });
     connect(&link_, &AgwLink::DataReceived, this, [this](const QByteArray& bytes) {
         Carry(session_.TncData(std::string_view(bytes.constData(), bytes.size()), Now()));
+        HoldBackTnc();
     });
 
     connect(&http_, &HttpServer::FollowRequested, this, [this](const QString& call) {
@@ -117,6 +121,12 @@ Moment Shell::Now() const {
     const QTime t = now.time();
     return {options_.monotonicMs(),
             {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()}};
+}
+
+void Shell::HoldBackTnc() {
+    // A few megabytes waiting is many seconds of a busy channel: read more once they are handled.
+    constexpr std::size_t kMaxBacklog = 4 << 20;
+    link_.SetPaused(session_.TncBacklog() > kMaxBacklog);
 }
 
 void Shell::Start() {
@@ -184,7 +194,9 @@ void Shell::Carry(const Effect& effect) {
             continuePending_ = true;
             QTimer::singleShot(0, this, [this] {
                 continuePending_ = false;
-                if (!shutDown_) Carry(session_.TncContinue(Now()));
+                if (shutDown_) return;
+                Carry(session_.TncContinue(Now()));
+                HoldBackTnc();
             });
         }
     }

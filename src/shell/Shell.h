@@ -60,6 +60,7 @@ class Shell : public QObject {
     void Carry(Effects effects);
     void Carry(const Effect& effect);
     void Write(const WriteFile& file);
+    void HoldBackTnc();
 
     ShellOptions options_;
     MessageBoxes& boxes_;

@@ -241,6 +241,7 @@ void Session::Connect() {
     view_.connectCaption = kDisconnectCaption;
     tnc_ = TncState::Connecting;
     cutter_.Clear();
+    slicePending_ = false;
     Emit(ConnectTnc{tncHost_, tncPort_});
 }
 
@@ -277,11 +278,13 @@ Effects Session::TncError(std::string_view description, const Moment& now) {
 Effects Session::TncData(std::string_view bytes, const Moment& now) {
     if (tnc_ != TncState::Connected && tnc_ != TncState::ClosedByPeer) return {};
     cutter_.Append(bytes);
-    HandleFrames(now);
+    // While a slice is scheduled, new bytes only queue up behind the frames already waiting.
+    if (!slicePending_) HandleFrames(now);
     return Finish(now);
 }
 
 Effects Session::TncContinue(const Moment& now) {
+    slicePending_ = false;
     if (tnc_ == TncState::Closed) return {};
     HandleFrames(now);
     return Finish(now);
@@ -295,6 +298,7 @@ void Session::HandleFrames(const Moment& now) {
         if (!frame) return;
         HandleFrame(*frame, now);
     }
+    slicePending_ = true;
     Emit(ContinueTnc{});
 }
 

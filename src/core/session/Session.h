@@ -139,6 +139,8 @@ class Session {
     bool SendWindowOpen(const Moment& now) const { return now.monotonicMs < sendWindowUntil_; }
     bool FollowLockRunning(const Moment& now) const;
     bool TncOpen() const { return tnc_ != TncState::Closed; }
+    // Bytes from the TNC received and not yet handled.
+    std::size_t TncBacklog() const { return cutter_.Pending(); }
     std::string SettingsPath() const;
     std::string NetworkLinkPath() const;
 
@@ -195,6 +197,7 @@ class Session {
     std::string tncHost_;  // as used at the last connect
     std::uint16_t tncPort_ = 0;
     AgwFrameCutter cutter_;
+    bool slicePending_ = false;  // ContinueTnc was asked for and has not come yet
     std::string decodeScratch_;
 
     std::string serverUrl_;
