@@ -4,13 +4,12 @@
 #   2. the sample drive is what its generator writes, and every packet decodes as intended;
 #   3. the program, run from a copy of the build folder's files, takes the sample drive from the
 #      replay on port 8000 and serves its moving stations (and no fixed or damaged one) on 8008,
-#      while other clients ask the version and vanish.
+#      while other clients ask the version and vanish; on SIGTERM it exits with status 0.
 #
 #   replay_e2e.sh <vireo-agw-replay> <vireo-decoder> <vireo-aprs-decode>
 # Exit status: 0 pass, 77 a tool is missing (skipped), anything else failure.
 set -u
-REPLAY=$(readlink -f "$1") APP=$(readlink -f "$2") DECODE=$(readlink -f "$3")
-SELF=$(readlink -f "$0")
+REPLAY=$(readlink -f "$1") APP=$(readlink -f "$2") DECODE=$(readlink -f "$3") SELF=$(readlink -f "$0")
 ROOT=$(cd "$(dirname "$SELF")/../.." && pwd)
 SAMPLE=$ROOT/resources/samples/sample-drive.log
 for tool in curl python3; do
@@ -24,12 +23,7 @@ fi
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/vireo-replay.XXXXXX") || exit 2
 PIDS=()
-cleanup() {
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
+trap 'kill "${PIDS[@]}" 2>/dev/null; wait; rm -rf "$WORK"' EXIT
 FAILED=0
 fail() { echo "FAIL: $*"; FAILED=1; }
 cd "$WORK" || exit 2
@@ -75,14 +69,12 @@ reply=$(exec 3<>/dev/tcp/127.0.0.1/8000 && { printf '\0\0\0\0R'; head -c 31 /dev
 [ "${reply:8:2}/${reply:56:8}/${#reply}" = 52/08000000/88 ] || fail "version reply: $reply"
 
 MOVING="CAR1-9 CAR2-9 CAR3-9 VAN1-9 LORRY1-9 JOG1-7 BIKE1-7 BOAT1-8 BALL1-11 PLANE1-15"
-missing=$MOVING
+missing() { for call in $MOVING; do grep -qs "<name>$call</name>" served.kml || echo "$call"; done; }
 for _ in $(seq 30); do
     sleep 1
-    curl -s --max-time 3 -o served.kml http://127.0.0.1:8008/ || continue
-    missing=$(for call in $MOVING; do grep -q "<name>$call</name>" served.kml || printf '%s ' "$call"; done)
-    [ -z "$missing" ] && break
+    curl -s --max-time 3 -o served.kml http://127.0.0.1:8008/ && [ -z "$(missing)" ] && break
 done
-[ -z "$missing" ] || fail "stations missing from the served document: $missing"
+[ -z "$(missing)" ] || fail "stations missing from the served document: $(missing | tr "\n" " ")"
 for call in HOME1 DIGI1 WX1 CAR4-9 IGATE1-10; do
     grep -q "<name>$call" served.kml && fail "$call is in the served document"
 done
@@ -92,8 +84,5 @@ done
 kill -TERM "$APP_PID"
 timeout 10 tail --pid="$APP_PID" -f /dev/null || fail "vireo-decoder still running 10 s after SIGTERM"
 wait "$APP_PID" || fail "vireo-decoder exited with status $? on SIGTERM"
-if [ "$FAILED" != 0 ]; then
-    cat app.out replay.out
-    exit 1
-fi
+[ "$FAILED" = 0 ] || { cat app.out replay.out; exit 1; }
 echo PASS
