@@ -1,10 +1,15 @@
-// The shell wired to a fake TNC and a real HTTP client over loopback.
+// The shell and its window wired to a fake TNC and a real HTTP client over loopback.
 #include "shell/Shell.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+
 #include "TestSupport.h"
 #include "earth/HttpProtocol.h"
+#include "shell/MainWindow.h"
 #include "stations/StationFiles.h"
 
 namespace vireo {
@@ -12,19 +17,50 @@ namespace {
 
 using test::WaitFor;
 
-TEST(Shell, TakesAStationFromTheTncServesItAndSavesEverythingAtShutdown) {
+TEST(Shell, TakesAStationFromTheTncShowsAndServesItAndSavesEverythingWhenTheWindowCloses) {
     test::FakeTnc tnc;
-    test::Rig rig(tnc.Port());
+    test::Rig rig(tnc.Port(), false);
     const Session& session = rig.shell.GetSession();
+    MainWindow window(rig.shell);
     rig.shell.Start();
-    // Connected: monitoring on, then the version.
+    window.show();
+    EXPECT_EQ(window.clockAction()->text(), "Data 17/05/26   Ora 14:03");
+
+    // Each menu item sends its command; its check mark follows the setting, whoever changes it.
+    const std::tuple<QAction*, Command, bool SettingsRecord::*> toggles[] = {
+        {window.autoConnectAction(), Command::ToggleAutoConnect, &SettingsRecord::AutoConnect},
+        {window.tracksAction(), Command::ToggleTracks, &SettingsRecord::ShowTracks},
+        {window.autoIconAction(), Command::ToggleAutoIcon, &SettingsRecord::AutoIcon},
+        {window.altitudeAction(), Command::ToggleAltitude, &SettingsRecord::UseAltitude},
+        {window.followLinksAction(), Command::ToggleFollowLinks, &SettingsRecord::FollowLinks},
+    };
+    for (const auto& [action, command, setting] : toggles) {
+        const bool before = session.Settings().*setting;
+        EXPECT_EQ(action->isChecked(), before) << action->text().toStdString();
+        action->trigger();
+        EXPECT_EQ(session.Settings().*setting, !before) << action->text().toStdString();
+        rig.shell.Run(command);
+        EXPECT_TRUE(WaitFor([&] { return action->isChecked() == before; }));
+    }
+
+    // Connected from the menu: monitoring on, then the version.
+    window.connectAction()->trigger();
     ASSERT_TRUE(WaitFor(
         [&] { return tnc.received.toStdString() == MakeAgwRequest('m') + MakeAgwRequest('R'); }));
+    EXPECT_EQ(window.connectAction()->text(), "&Disconnect AGWPE");
+    window.infoPanelAction()->trigger();
     tnc.Send(test::Frame('U',
                          " 1:Fm N3CALL-5 To APDR16 <UI pid=F0 Len=28 PF=0 >[09:38:22]\r"
                          "=4903.50N/07201.75W>088/036\r" +
                              std::string(1, '\0')));
-    ASSERT_TRUE(WaitFor([&] { return session.Store().Count() == 1; }));
+    // The packet: its line in the station list, its details in the information panel.
+    ASSERT_TRUE(WaitFor([&] { return window.stationList()->count() == 1; }));
+    EXPECT_EQ(window.stationList()->item(0)->text().mid(16, 40),
+              "N3CALL-5   4903.50N 07201.75W 088/067 CA");
+    EXPECT_EQ(window.monitorLines()->count(), 2);
+    EXPECT_EQ(window.latitudeLabel()->text(), "4903.50N");
+    EXPECT_EQ(window.statusLabel()->text(), "Prima posizione");
+    EXPECT_TRUE(window.infoPanelAction()->isChecked());
 
     // Inside the start-up send window a poll gets the document with the station in it, and a
     // follow link clicked in Google Earth reaches the session.
@@ -34,7 +70,8 @@ TEST(Shell, TakesAStationFromTheTncServesItAndSavesEverythingAtShutdown) {
     test::Exchange(rig.shell.Http().Port(), "GET /track/N3CALL-5 HTTP/1.1\r\n\r\n");
     ASSERT_TRUE(WaitFor([&] { return session.Settings().FollowedCall == "N3CALL-5 "; }));
 
-    rig.shell.Shutdown();
+    // Closing the window runs the shut-down: server and link closed, every file written.
+    window.close();
     EXPECT_FALSE(rig.shell.Http().IsListening());
     EXPECT_TRUE(WaitFor([&] { return tnc.client->state() == QAbstractSocket::UnconnectedState; }));
     EXPECT_EQ(rig.Read(kSettingsFileName), FormatSettingsLine(session.Settings()));
