@@ -19,8 +19,12 @@ void Require(bool condition) {
     if (!condition) std::abort();
 }
 
-bool Digits(std::string_view s) {
-    return s.find_first_not_of("0123456789 ") == std::string_view::npos;
+// The text with every digit and blank made '9' and the southern and western hemispheres made
+// northern and eastern.
+std::string Shape(std::string text) {
+    for (char& c : text)
+        c = c == ' ' || (c >= '0' && c <= '9') ? '9' : c == 'S' ? 'N' : c == 'W' ? 'E' : c;
+    return text;
 }
 
 void Decode(std::string_view monitor) {
@@ -38,13 +42,10 @@ void Decode(std::string_view monitor) {
     const vireo::PositionReport& r = *p.report;
     Require(r.Call == *p.call && r.Call.size() == 9);
     Require(r.Position == *p.details.latitude + " " + *p.details.longitude);
-    Require(r.Position.size() == 18 && r.Position[4] == '.' && r.Position[14] == '.');
-    Require(Digits(r.Position.substr(0, 4)) && Digits(r.Position.substr(5, 2)));
-    Require(r.Position[7] == 'N' || r.Position[7] == 'S');
-    Require(Digits(r.Position.substr(9, 5)) && Digits(r.Position.substr(15, 2)));
-    Require(r.Position[17] == 'E' || r.Position[17] == 'W');
-    Require(r.CourseSpeed.size() >= 7 && r.CourseSpeed[3] == '/');
-    Require(Digits(r.CourseSpeed.substr(0, 3)) && Digits(r.CourseSpeed.substr(4)));
+    Require(Shape(r.Position) == "9999.99N999999.99E");
+    const std::string courseSpeed = Shape(r.CourseSpeed);
+    Require(courseSpeed.size() >= 7 && courseSpeed.find_first_not_of('9') == 3 &&
+            courseSpeed[3] == '/' && courseSpeed.find_first_not_of('9', 4) == std::string::npos);
     Require(!r.Altitude.empty() && r.IconCode.size() == 2);
 }
 

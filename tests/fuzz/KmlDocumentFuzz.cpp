@@ -1,7 +1,6 @@
 // The KML document built from arbitrary station lines, calls, altitudes and settings texts must
 // stay well-formed: valid UTF-8, every "<" outside CDATA one of the document's own tags, every
-// "&" an entity, and every CDATA section holding exactly one intact follow link. The settings
-// record holding those texts is written as a line that reads back as the same record.
+// "&" an entity, and every CDATA section holding exactly one intact follow link.
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
@@ -77,8 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t b = 0; b < 5; ++b) *switches[b] = (flags >> b) & 1;
     std::tie(s.FollowedCall, s.ViewRange, s.ViewTilt, s.ViewHeading, s.MinRange, s.MaxRange) =
         std::tuple(fields[1], fields[2], fields[3], fields[4], fields[5], fields[6]);
-    const auto back = vireo::ParseSettingsText(vireo::FormatSettingsLine(s));
-    Check(back && vireo::FormatSettingsLine(*back) == vireo::FormatSettingsLine(s));
 
     // One to three points at a place made of the line's bytes, any float; the altitude text on
     // the oldest and the newest.
