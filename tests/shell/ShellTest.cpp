@@ -80,17 +80,22 @@ TEST(Shell, TakesAStationFromTheTncShowsAndServesItAndSavesEverythingWhenTheWind
     EXPECT_TRUE(rig.boxes.shown.empty());
 }
 
-TEST(Shell, ARefusedConnectionIsAnsweredInTheErrorBoxAndCanBeRetried) {
-    const quint16 closed = test::ClosedPort();
-    test::Rig rig(closed);
+// A refused connection is answered in the error box; a TNC that closes the connection is not.
+TEST(Shell, ARefusedConnectionIsAnErrorAPeerClosingTheLinkIsNot) {
+    const quint16 port = test::ClosedPort();
+    test::Rig rig(port);
     rig.shell.Start();
     ASSERT_TRUE(WaitFor([&] { return rig.boxes.shown.size() == 1; }));
     EXPECT_EQ(rig.boxes.shown[0].id, QuestionId::TncError);
-    EXPECT_TRUE(rig.boxes.shown[0].text.ends_with(" - 127.0.0.1:" + std::to_string(closed)));
+    EXPECT_TRUE(rig.boxes.shown[0].text.ends_with(" - 127.0.0.1:" + std::to_string(port)));
     EXPECT_EQ(rig.shell.GetSession().GetView().connectCaption, kConnectCaption);
 
+    test::FakeTnc tnc(port);
     rig.shell.Run(Command::ToggleConnection);  // the link is ready for another attempt
-    ASSERT_TRUE(WaitFor([&] { return rig.boxes.shown.size() == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return tnc.received.size() == 2 * kAgwHeaderSize; }));
+    tnc.client->disconnectFromHost();
+    WaitFor([] { return false; }, 200);  // a box would come meanwhile
+    EXPECT_EQ(rig.boxes.shown.size(), 1u);
 }
 
 }  // namespace

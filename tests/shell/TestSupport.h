@@ -44,10 +44,11 @@ inline std::string Frame(char kind, const std::string& data) {
     return header + data;
 }
 
-// A TNC stand-in on an ephemeral loopback port: records what its last client sends.
+// A TNC stand-in on a loopback port (an ephemeral one by default): records what its last client
+// sends.
 struct FakeTnc {
-    FakeTnc() {
-        server.listen(QHostAddress::LocalHost, 0);
+    explicit FakeTnc(quint16 port = 0) {
+        server.listen(QHostAddress::LocalHost, port);
         QObject::connect(&server, &QTcpServer::newConnection, [this] {
             client = server.nextPendingConnection();
             QObject::connect(client, &QTcpSocket::readyRead,
