@@ -35,16 +35,20 @@ std::vector<E> All(const Effects& effects) {
     return found;
 }
 
+// The text of the one message box among `effects`, or how many boxes there are.
+std::string Box(const Effects& effects) {
+    const auto boxes = All<ShowMessage>(effects);
+    return boxes.size() == 1 ? boxes[0].text : std::to_string(boxes.size()) + " boxes";
+}
+
 class SessionTest : public ::testing::Test {
   protected:
     SessionTest() : session(Ports()) {}
 
     SessionPorts Ports() {
         SessionPorts ports;
-        ports.readFile = [this](const std::string& path) -> std::optional<std::string> {
-            const auto file = files.find(path);
-            if (file == files.end()) return std::nullopt;
-            return file->second;
+        ports.readFile = [this](const std::string& path) {
+            return files.contains(path) ? std::optional(files[path]) : std::nullopt;
         };
         ports.appFolder = kDir;
         ports.defaultIconsFolder = "/app/Icons";
@@ -104,12 +108,10 @@ TEST_F(SessionTest, FirstStartWritesTheDefaultsConnectsAndOpensAFortySecondWindo
     EXPECT_EQ(session.GetView().caption,
               "Vireo Earth Decoder for mobile APRS stations by Tamberlo - Http server enabled");
     EXPECT_EQ(session.GetView().clockLine, "Data 06/12/26   Ora 10:00");
-    EXPECT_EQ(session.Settings().WindowWidth, kCompactWidth);
 
     // A settings file the program cannot write is said once, in a box.
-    const auto box = All<ShowMessage>(session.FileWriteFailed(kSettingsPath));
-    ASSERT_EQ(box.size(), 1u);
-    EXPECT_NE(box[0].text.find("cannot be written"), std::string::npos);
+    EXPECT_NE(Box(session.FileWriteFailed(kSettingsPath)).find("cannot be written"),
+              std::string::npos);
 }
 
 TEST_F(SessionTest, StartUpWaitsForTheRefreshQuestion) {
@@ -117,8 +119,7 @@ TEST_F(SessionTest, StartUpWaitsForTheRefreshQuestion) {
         Settings([](SettingsRecord& r) { r.RefreshMs = 7000; });
         Session s(Ports());
         const Effects asked = s.Start(true, "url", now);
-        ASSERT_EQ(All<ShowMessage>(asked).size(), 1u);
-        EXPECT_EQ(All<ShowMessage>(asked)[0].text,
+        EXPECT_EQ(Box(asked),
                   "Google Earth refresh interval has been modifyed.\r\nVireo_Decoder.kml will be "
                   "reloaded on Google Earth.\r\nProceed with new refresh interval (7 sec) ?");
         EXPECT_TRUE(All<ConnectTnc>(asked).empty());  // nothing goes on behind the question
@@ -132,10 +133,10 @@ TEST_F(SessionTest, StartUpWaitsForTheRefreshQuestion) {
     }
 }
 
-TEST_F(SessionTest, HeardPacketsReachTheViewTheStoreAndTheDocument) {
+TEST_F(SessionTest, HeardPacketsReachTheViewTheStoreAndTheDocumentAsDoMenuToggles) {
     Start();
-    const Effects effects = Keep(session.TncData(
-        Frame('R', std::string("\x02\0\0\0\x11\0\0\0", 8)) + Frame('X', "junk"), now));
+    Keep(session.TncData(Frame('R', std::string("\x02\0\0\0\x11\0\0\0", 8)) + Frame('X', "junk"),
+                         now));
     EXPECT_EQ(session.GetView().tncStatus, "Connesso ad AGWPE v2.17");
 
     Hear("N0CALL-9", "=4903.50N/07201.75W>088/036/A=001234 hello");
@@ -166,6 +167,17 @@ TEST_F(SessionTest, HeardPacketsReachTheViewTheStoreAndTheDocument) {
 
     Keep(session.TimerFired(TimerId::ActivityLamp, now));
     EXPECT_FALSE(session.GetView().lampLit);
+
+    // Menu toggles change the settings, and the document with them.
+    const auto before = &Poll();
+    Keep(session.Menu(Command::ToggleTracks, now));
+    EXPECT_FALSE(session.Settings().ShowTracks);
+    EXPECT_NE(&Poll(), before);
+    Keep(session.Menu(Command::ToggleInfoPanel, now));
+    EXPECT_TRUE(session.GetView().infoPanel);
+    EXPECT_EQ(session.Settings().WindowWidth, kInfoPanelWidth);
+    Keep(session.Menu(Command::ToggleInfoPanel, now));
+    EXPECT_EQ(session.Settings().WindowWidth, kCompactWidth);
 }
 
 TEST_F(SessionTest, SendWindowsOpenOnChangeForcedAndOncePerMinute) {
@@ -182,34 +194,16 @@ TEST_F(SessionTest, SendWindowsOpenOnChangeForcedAndOncePerMinute) {
     Keep(session.TimerFired(TimerId::MinuteTick, Later(53000)));
     EXPECT_TRUE(Served());
 
-    const struct {
-        Command command;
-        int ms;
-        bool opensLink;
-    } forced[] = {{Command::ForceRefresh, 30000, false},
-                  {Command::RunNetworkLink, 30000, true},
-                  {Command::Spacer, 20000, false}};
-    for (const auto& f : forced) {
-        const Effects effects = Keep(session.Menu(f.command, Later(10000)));
-        EXPECT_EQ(published.sendWindowUntilMs, now.monotonicMs + f.ms);
-        EXPECT_EQ(All<OpenWithDesktop>(effects).size(), f.opensLink ? 1u : 0u);
+    const std::tuple<Command, int, std::size_t> forced[] = {{Command::ForceRefresh, 30000, 0},
+                                                            {Command::RunNetworkLink, 30000, 1},
+                                                            {Command::Spacer, 20000, 0}};
+    for (const auto& [command, ms, linksOpened] : forced) {
+        const Effects effects = Keep(session.Menu(command, Later(10000)));
+        EXPECT_EQ(published.sendWindowUntilMs, now.monotonicMs + ms);
+        EXPECT_EQ(All<OpenWithDesktop>(effects).size(), linksOpened);
         EXPECT_EQ(All<StartTimer>(effects),
                   (std::vector<StartTimer>{{TimerId::MinuteTick, 60000}}));
     }
-}
-
-TEST_F(SessionTest, MenuTogglesChangeTheSettingsAndTheDocument) {
-    Start();
-    Hear("N0CALL-9", "=4903.50N/07201.75W>088/036");
-    const auto before = &Poll();
-    Keep(session.Menu(Command::ToggleTracks, now));
-    EXPECT_FALSE(session.Settings().ShowTracks);
-    EXPECT_NE(&Poll(), before);
-    Keep(session.Menu(Command::ToggleInfoPanel, now));
-    EXPECT_TRUE(session.GetView().infoPanel);
-    EXPECT_EQ(session.Settings().WindowWidth, kInfoPanelWidth);
-    Keep(session.Menu(Command::ToggleInfoPanel, now));
-    EXPECT_EQ(session.Settings().WindowWidth, kCompactWidth);
 }
 
 TEST_F(SessionTest, FollowingFromGoogleEarth) {
@@ -258,8 +252,7 @@ TEST_F(SessionTest, StationsSurviveARestartAndStaleOnesExpire) {
 TEST_F(SessionTest, TncErrorsAreShownOnceAndResetTheLink) {
     Start();
     const Effects effects = session.TncError("Connection refused", now);
-    ASSERT_EQ(All<ShowMessage>(effects).size(), 1u);
-    EXPECT_EQ(All<ShowMessage>(effects)[0].text, "Connection refused - localhost:8000");
+    EXPECT_EQ(Box(effects), "Connection refused - localhost:8000");
     EXPECT_EQ(All<CloseTnc>(effects).size(), 1u);
     EXPECT_EQ(session.GetView().connectCaption, "&Connect AGWPE");
     EXPECT_EQ(session.GetView().tncStatus, "Connessione ad AGWPE chiusa");
@@ -270,9 +263,7 @@ TEST_F(SessionTest, TncErrorsAreShownOnceAndResetTheLink) {
 
     Settings([](SettingsRecord& r) { r.AgwPort = "80x0"; });
     Session badPort(Ports());
-    const auto box = All<ShowMessage>(badPort.Start(true, "url", now));
-    ASSERT_EQ(box.size(), 1u);
-    EXPECT_EQ(box[0].text, "Invalid port number - localhost:80x0");
+    EXPECT_EQ(Box(badPort.Start(true, "url", now)), "Invalid port number - localhost:80x0");
     EXPECT_FALSE(badPort.TncOpen());
 }
 
