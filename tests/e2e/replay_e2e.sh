@@ -78,7 +78,8 @@ done
 for call in HOME1 DIGI1 WX1 CAR4-9 IGATE1-10; do
     grep -q "<name>$call" served.kml && fail "$call is in the served document"
 done
-[ -s app/Vireo_Decoder.kml ] || fail "no Vireo_Decoder.kml in the program's folder"
+# Listening on every address, the program links Google Earth to the loopback one.
+grep -q '<href>http://127.0.0.1:8008</href>' app/Vireo_Decoder.kml || fail "Vireo_Decoder.kml: $(cat app/Vireo_Decoder.kml)"
 { grep -q ' monitoring$' replay.out && grep -q ' left$' replay.out; } || fail "replay log: $(cat replay.out)"
 
 kill -TERM "$APP_PID"

@@ -5,8 +5,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QUrl>
-
 #include "TestSupport.h"
 
 namespace vireo {
@@ -148,13 +146,6 @@ TEST(HttpServer, KeepsAcceptingAfterRunningOutOfFileDescriptors) {
     EXPECT_EQ(f.server.OpenConnections(), 0);
     ASSERT_TRUE(client.WaitClosed());
     EXPECT_EQ(client.received.toStdString(), NoContentAnswer());
-}
-
-TEST(HttpServer, ServerUrlOfAWildcardListenerReachesIt) {
-    HttpServer any({});
-    ASSERT_TRUE(any.Listen(QHostAddress::Any, 0));
-    EXPECT_EQ(any.ServerUrl(), QStringLiteral("http://127.0.0.1:%1").arg(any.Port()));
-    EXPECT_EQ(Exchange(any.Port(), kPoll, QUrl(any.ServerUrl()).host()), NoContentAnswer());
 }
 
 }  // namespace
