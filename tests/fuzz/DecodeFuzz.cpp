@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,21 +65,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
 }
 
+// The packets of the decode test's corpus as TNC2 lines (its escapes left as written), packets
+// as a TNC's monitor text, in frames and alone, and a home coordinate.
 std::vector<std::string> FuzzSeeds() {
+    std::vector<std::string> seeds;
+    std::ifstream corpus(VIREO_TEST_DATA "/public.tsv", std::ios::binary);
+    for (std::string line; std::getline(corpus, line);) {
+        const std::size_t packet = line.find('\t') + 1;
+        seeds.push_back(line.substr(packet, line.find('\t', packet) - packet));
+    }
     const std::string h = " 1:Fm N0CALL-9 To S32UVT Via WIDE1-1 <UI pid=F0 Len=20 >[12:34:56]\r";
     std::string frame = vireo::MakeAgwRequest('U') + h + "`(_fn\"Oj/\r";
     frame[28] = static_cast<char>(frame.size() - vireo::kAgwHeaderSize);
-    return {
-        frame + frame,
-        h + "`(_fn\"Oj/]\"3x}=\r",
-        h + "'(_\x7f\x7f\"Oj/\"3x}comment\r",
-        h + "!4903.50N/07201.75W>088/036/A=001234 Test\r",
-        h + "@092345z4821.  N/01000.  E>088/036\r",
-        h + "=/5L!!<*e7>7P[/A=001234\r",
-        h + "/092345z/5L!!<*e7>{P3\r",
-        h + "}N8CALL-2>S32UVT,TCPIP*:`(_fn\"Oj/Relayed\r",
-        "N0CALL>S32UVT,WIDE1-1:`(_fn\"Oj/",
-        "N0CALL>APRS:!4903.50N/07201.75W>088/036/A=-00079",
-        "N42.30.50",
-    };
+    seeds.push_back(frame + frame);
+    for (const char* info : {"'(_\x7f\x7f\"Oj/]\"3x}comment\r", "/092345z/5L!!<*e7>{P3\r",
+                             "}N8CALL-2>S32UVT,TCPIP*:`(_fn\"Oj/Relayed\r"})
+        seeds.push_back(h + info);
+    seeds.push_back("N42.30.50");
+    return seeds;
 }

@@ -118,8 +118,6 @@ TEST(SettingsOkTest, BoxesAreCorrectedAndDerived) {
         EXPECT_EQ(RefreshFromText(box), ms) << typed;
         EXPECT_EQ(box, shown);
     }
-    EXPECT_EQ(RefreshText(6050), "6");
-    EXPECT_EQ(RefreshText(6000), "5.95");
 
     SettingsRecord r = DefaultSettings(kIcons);
     std::string refresh = "8";
