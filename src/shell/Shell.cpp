@@ -105,6 +105,10 @@ Moment Shell::Now() const {
             {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()}};
 }
 
+QString Shell::ResourcesFolder() const {
+    return options_.resourcesFolder.isEmpty() ? options_.appFolder : options_.resourcesFolder;
+}
+
 void Shell::Start() {
     const bool listening = http_.Listen(options_.httpAddress, options_.httpPort);
     Carry(session_.Start(listening, http_.ServerUrl().toLatin1().toStdString(), Now()));
@@ -122,6 +126,10 @@ void Shell::Shutdown() {
 
 void Shell::Run(Command command) {
     Carry(session_.Menu(command, Now()));
+}
+
+void Shell::Handle(const std::function<Effects(Session&, const Moment&)>& event) {
+    if (!shutDown_) Carry(event(session_, Now()));
 }
 
 void Shell::ChooseStyleFile(const QString& path) {

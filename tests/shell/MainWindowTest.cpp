@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QListWidget>
 
+#include "shell/StationListModel.h"
+
 #include "TestSupport.h"
 
 namespace vireo {
@@ -20,7 +22,7 @@ TEST(MainWindow, ForwardsCommandsShowsPacketsAndShutsDownOnClose) {
     MainWindow window(rig.shell);
     rig.shell.Start();
     window.show();
-    EXPECT_EQ(window.clockAction()->text(), "Data 17/05/26   Ora 14:03");
+    EXPECT_EQ(window.clockLabel()->text(), "Data 17/05/26   Ora 14:03");
 
     // Each menu item sends its command; its check mark follows the setting, whoever changes it.
     const std::tuple<QAction*, Command, bool SettingsRecord::*> toggles[] = {
@@ -45,8 +47,8 @@ TEST(MainWindow, ForwardsCommandsShowsPacketsAndShutsDownOnClose) {
     EXPECT_EQ(window.connectAction()->text(), "&Disconnect AGWPE");
     window.infoPanelAction()->trigger();
     tnc.Send(test::Frame('U', " 1:Fm N0CALL-9 To APRS <UI>\r=4903.50N/07201.75W>088/036\r"));
-    ASSERT_TRUE(WaitFor([&] { return window.stationList()->count() == 1; }));
-    EXPECT_EQ(window.stationList()->item(0)->text().mid(16, 40),
+    ASSERT_TRUE(WaitFor([&] { return window.stations().rowCount() == 1; }));
+    EXPECT_EQ(QString::fromLatin1(window.stations().Line(0)).mid(16, 40),
               "N0CALL-9   4903.50N 07201.75W 088/067 CA");
     EXPECT_EQ(window.monitorLines()->count(), 2);
     EXPECT_EQ(window.latitudeLabel()->text(), "4903.50N");
