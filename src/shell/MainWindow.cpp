@@ -255,7 +255,7 @@ void MainWindow::BuildStationFrame(QWidget* surface) {
     const int textMargin =
         style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, stationList_) + 1;
     const int frame = stationList_->frameWidth();
-    stationList_->setFixedWidth(
+    stationList_->setMinimumWidth(
         metrics.horizontalAdvance(QString(static_cast<int>(kStationLineLength) + 1, '0')) +
         2 * (textMargin + frame) + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
     stationList_->setMinimumHeight(metrics.lineSpacing() * kListRows + 2 * frame);

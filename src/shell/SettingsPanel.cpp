@@ -35,7 +35,12 @@ SettingsPanel::SettingsPanel(QWidget* parent) : QGroupBox("Settings", parent) {
         const int column = static_cast<int>(i % 2) * 3;
         boxes_[i] = new QLineEdit(this);
         boxes_[i]->setToolTip(Shown(box.toolTip));
-        boxes_[i]->setMinimumWidth(boxes_[i]->fontMetrics().horizontalAdvance('0') * 6);
+        // Wide enough for a host name or a coordinate, or for a number.
+        const bool wide = box.member == &SettingsRecord::AgwAddress ||
+                          box.member == &SettingsRecord::HomeLat ||
+                          box.member == &SettingsRecord::HomeLon;
+        boxes_[i]->setMinimumWidth(
+            boxes_[i]->fontMetrics().horizontalAdvance(QString(wide ? 11 : 5, '0')) + 12);
         labels_[i] = new QLabel(Shown(box.label), this);
         labels_[i]->setBuddy(boxes_[i]);
         grid->addWidget(labels_[i], row, column, Qt::AlignRight);
