@@ -129,6 +129,10 @@ void Shell::HoldBackTnc() {
     link_.SetPaused(session_.TncBacklog() > kMaxBacklog);
 }
 
+QString Shell::ResourcesFolder() const {
+    return options_.resourcesFolder.isEmpty() ? options_.appFolder : options_.resourcesFolder;
+}
+
 void Shell::Start() {
     const bool listening = http_.Listen(options_.httpAddress, options_.httpPort);
     Carry(session_.Start(listening, http_.ServerUrl().toLatin1().toStdString(), Now()));
@@ -146,6 +150,10 @@ void Shell::Shutdown() {
 
 void Shell::Run(Command command) {
     Carry(session_.Menu(command, Now()));
+}
+
+void Shell::Handle(const std::function<Effects(Session&, const Moment&)>& event) {
+    if (!shutDown_) Carry(event(session_, Now()));
 }
 
 void Shell::ChooseStyleFile(const QString& path) {

@@ -46,12 +46,18 @@ class Shell : public QObject {
     // Runs the shut-down once: the TNC link and the server close, the files are written.
     void Shutdown();
     void Run(Command command);
+    // Hands the session one event of the window and carries out what it returns:
+    // `event(session, now)`.
+    void Handle(const std::function<Effects(Session&, const Moment&)>& event);
     void ChooseStyleFile(const QString& path);
     void WindowGeometryChanged(float left, float top, float width, float height);
 
     const Session& GetSession() const { return session_; }
     Moment Now() const;
     HttpServer& Http() { return http_; }
+    MessageBoxes& Boxes() { return boxes_; }
+    // The folder of the sound and the help file.
+    QString ResourcesFolder() const;
 
   signals:
     void ViewChanged();

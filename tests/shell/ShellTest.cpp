@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QListWidget>
 
+#include "shell/StationListModel.h"
+
 #include "TestSupport.h"
 #include "earth/HttpProtocol.h"
 #include "shell/MainWindow.h"
@@ -24,7 +26,7 @@ TEST(Shell, TakesAStationFromTheTncShowsAndServesItAndSavesEverythingWhenTheWind
     MainWindow window(rig.shell);
     rig.shell.Start();
     window.show();
-    EXPECT_EQ(window.clockAction()->text(), "Data 17/05/26   Ora 14:03");
+    EXPECT_EQ(window.clockLabel()->text(), "Data 17/05/26   Ora 14:03");
 
     // Each menu item sends its command; its check mark follows the setting, whoever changes it.
     const std::tuple<QAction*, Command, bool SettingsRecord::*> toggles[] = {
@@ -54,8 +56,8 @@ TEST(Shell, TakesAStationFromTheTncShowsAndServesItAndSavesEverythingWhenTheWind
                          "=4903.50N/07201.75W>088/036\r" +
                              std::string(1, '\0')));
     // The packet: its line in the station list, its details in the information panel.
-    ASSERT_TRUE(WaitFor([&] { return window.stationList()->count() == 1; }));
-    EXPECT_EQ(window.stationList()->item(0)->text().mid(16, 40),
+    ASSERT_TRUE(WaitFor([&] { return window.stations().rowCount() == 1; }));
+    EXPECT_EQ(QString::fromLatin1(window.stations().Line(0)).mid(16, 40),
               "N3CALL-5   4903.50N 07201.75W 088/067 CA");
     EXPECT_EQ(window.monitorLines()->count(), 2);
     EXPECT_EQ(window.latitudeLabel()->text(), "4903.50N");

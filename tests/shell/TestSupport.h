@@ -25,14 +25,21 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
     return true;
 }
 
-// Records every box and answers it with OK from the event loop, as a window-modal box does.
+// Records every box and answers it from the event loop, as a window-modal box does: with the
+// next answer of `answers`, OK when none is left.
 struct ScriptedBoxes : MessageBoxes {
     void Show(const ShowMessage& message, std::function<void(MessageAnswer)> answered) override {
         shown.push_back(message);
+        MessageAnswer answer = MessageAnswer::Ok;
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.erase(answers.begin());
+        }
         QTimer::singleShot(0, &context,
-                           [answered = std::move(answered)] { answered(MessageAnswer::Ok); });
+                           [answer, answered = std::move(answered)] { answered(answer); });
     }
     std::vector<ShowMessage> shown;
+    std::vector<MessageAnswer> answers;
     QObject context;  // drops the answers not yet given with the boxes
 };
 

@@ -23,6 +23,12 @@ enum class QuestionId {
     RefreshChange,       // the refresh interval is about to change (OK / Cancel)
     TncError,            // the TNC link failed (OK)
     KmlError,            // the document could not be built (OK)
+    FollowNotFound,      // the typed call is not listed (Yes: another, No: follow it, Cancel)
+    FollowConfirm,       // follow the double-clicked station (OK / Cancel)
+    UnfollowConfirm,     // stop following the double-clicked station (OK / Cancel)
+    DeleteTrack,         // cut the pressed station's track (OK / Cancel)
+    DeleteAllTracks,     // cut every track (Yes / No)
+    HelpMissing,         // the help file is not there (OK)
 };
 
 enum class MessageIcon { Exclamation, Question, Information, Critical };

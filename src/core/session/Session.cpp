@@ -203,6 +203,7 @@ void Session::ApplyPanel(const Moment& now) {
 
 void Session::ShowCompactLayout() {
     view_.infoPanel = false;
+    view_.settingsPanel = false;
     settings_.WindowWidth = kCompactWidth;
 }
 
@@ -222,6 +223,7 @@ Effects Session::Answer(QuestionId question, MessageAnswer answer, const Moment&
         ApplyPanel(now);
         if (startingUp) ContinueStartup(now);
     }
+    PanelAnswer(question, answer, now);
     return Finish(now);
 }
 

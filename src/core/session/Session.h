@@ -84,6 +84,23 @@ struct View {
     std::string refreshBox;  // the refresh interval box, in seconds
     std::string tncStatus;   // the TNC status line: link state or the last decoded station
 
+    // The settings panel and the follow panel are shown; each focus request (a new number)
+    // puts the focus into the panel's field and selects its text.
+    bool settingsPanel = false;
+    bool followPanel = false;
+    std::string followStatus;  // which station is followed, under the follow box
+    int followFocus = 0;
+    // The pressed station's menu items: its track cut and its icon editor.
+    std::string deleteTrackCaption = "Delete selected station track";
+    bool deleteTrackVisible = false;
+    std::string iconCaption = "&Change selected station icon (Ctrl-D)";
+    bool iconVisible = false;
+    // The icon editor: the station's call (9 characters) and the code field.
+    bool iconEditor = false;
+    std::string iconEditorCall = "--------------";
+    std::string iconEditorCode;
+    int iconFocus = 0;
+
     // The information panel: the last decoded packet.
     std::string latitude, longitude, message, course, speedKnots, speedKmh = "000.0",
                                                                   altitude = "+0000", comment;
@@ -91,6 +108,11 @@ struct View {
     std::vector<std::string> monitorLines;  // the lines of the last monitored frame
     bool lampLit = false;                   // activity lamp: packets are coming in
 };
+
+// What typing into the follow box leaves: letters in capitals, digits and "-"; nothing else.
+std::string CallTyped(std::string_view typed);
+// An icon code field as the line takes it: upper case, right-aligned in two places.
+std::string IconCodeText(std::string_view typed);
 
 class Session {
   public:
@@ -124,6 +146,27 @@ class Session {
     // Follow links clicked in Google Earth (after their answer has been sent).
     Effects FollowRequested(std::string_view call, const Moment& now);
     Effects UnfollowRequested(const Moment& now);
+
+    // The settings panel (SessionPanels.cpp). OK takes the panel's fields from `boxes` (the other
+    // fields are ignored) and the refresh box's text; Cancel drops what was typed.
+    Effects OpenSettings(const Moment& now);
+    Effects SettingsOk(const SettingsRecord& boxes, std::string refreshText, const Moment& now);
+    Effects SettingsCancel(const Moment& now);
+
+    // The follow panel and the other ways of following from the window. A station line is given
+    // whole; its Call field is what counts.
+    Effects OpenFollowPanel(const Moment& now);
+    Effects FollowTyped(std::string_view typed, const Moment& now);
+    Effects CloseFollowPanel(const Moment& now);
+    Effects StopFollowing(const Moment& now);
+    Effects LineDoubleClicked(std::string_view line, const Moment& now);
+
+    // The station list: a press on a line, the track cuts and the icon editor.
+    Effects LinePressed(std::string_view line, const Moment& now);
+    Effects DeleteTrackChosen(std::string_view line, const Moment& now);
+    Effects DeleteAllTracksChosen(const Moment& now);
+    Effects OpenIconEditor(std::string_view line, const Moment& now);
+    Effects SetIconCode(std::string_view typed, const Moment& now);
 
     // A style file picked by the user.
     Effects StyleFileChosen(std::string folder, std::string file, const Moment& now);
@@ -172,6 +215,8 @@ class Session {
     void LoadStyleFile();
     void WriteNetworkLinkFile();
     void ShowCompactLayout();
+    void PanelAnswer(QuestionId question, MessageAnswer answer, const Moment& now);
+    void Follow(std::string call, bool restartLock, const Moment& now);
     template <class E>
     void Emit(E effect) {
         out_.emplace_back(std::in_place_type<E>, std::move(effect));
@@ -218,6 +263,7 @@ class Session {
     std::int32_t sendWindowMs_ = 6050;
     bool forcedSend_ = false;
     std::int64_t followLockUntil_ = 0;
+    std::string askedCall_;  // the call a follow or track question is about
 };
 
 }  // namespace vireo

@@ -45,6 +45,34 @@ const std::array<SettingsField, 29> kSettingsFields = {{
     {"TracksAllocated", &R::TracksAllocated, "#FALSE#"},
 }};
 
+const std::array<SettingsBox, kSettingsBoxCount> kSettingsBoxes = {{
+    {"AGW IP Address:", "", "AgwPE TCP address (usually localhost)", &R::AgwAddress},
+    {"Port:", "", "AgwPE TCP port (default 8000)", &R::AgwPort},
+    {"Stations Timeout:", "min.", "Stations Timeout", &R::StationTimeout},
+    {"Track Timeout", "min.", "Tracks Timeout", &R::TrackTimeout},
+    {"Google range (m.)", "", "Altitude of GoogleEarth view", &R::ViewRange},
+    {"angle", "", "Tilt angle of GoogleEarth view", &R::ViewTilt},
+    {"head", "", "Heading of GoogleEarth view", &R::ViewHeading},
+    {"Follow lock", "sec.", "After this time GoogleEarth view will unkock following of station",
+     &R::FollowLock},
+    {"Latitude (APRS) :", "", "Home Latitude in APRS format: N/Sdd.mm.cc", &R::HomeLat},
+    {"Longitude", "", "Home Longitude in APRS format: E/Wddd.mm.cc", &R::HomeLon},
+    {"Min.", "", "Altitude at speed of 0 Km/h", &R::MinRange},
+    {"Max.", "m. (200Km/h)", "Altitude at 200 Km/h", &R::MaxRange},
+    {"Refresh", "sec.", "Google Earth refresh interval. If changed a new kml file will be loaded.",
+     nullptr},
+}};
+
+const std::array<SettingsCheck, 3> kSettingsChecks = {{
+    {"Station Heading",
+     "Check if you want GoogleEarth view heading to be the same of followed station",
+     &R::HeadingFromStation, 6},
+    {"Proportional to speed",
+     "Check to automatically set GoogleEarth view altitude proportional to station speed",
+     &R::RangeProportional, 4},
+    {"Sound on moving", "Check if you want a beep when followed station moves", &R::MoveBeep, -1},
+}};
+
 namespace {
 
 // Each Append* writes one field followed by its comma.

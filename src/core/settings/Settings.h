@@ -71,6 +71,27 @@ struct SettingsField {
 // "Icons" folder, given to DefaultSettings().
 extern const std::array<SettingsField, 29> kSettingsFields;
 
+// The settings panel: its text boxes and check boxes in the order they are laid out, with their
+// labels, units and tool tips, and the field each one edits. The refresh box has no text field:
+// it shows RefreshMs in seconds, and `member` is null for it. A check box names the box it
+// overrides (disables while ticked) by that box's index.
+struct SettingsBox {
+    std::string_view label;
+    std::string_view unit;
+    std::string_view toolTip;
+    std::string SettingsRecord::*member;
+};
+struct SettingsCheck {
+    std::string_view label;
+    std::string_view toolTip;
+    bool SettingsRecord::*member;
+    int overrides;  // index into kSettingsBoxes
+};
+inline constexpr std::size_t kSettingsBoxCount = 13;
+inline constexpr std::size_t kRefreshBox = 12;
+extern const std::array<SettingsBox, kSettingsBoxCount> kSettingsBoxes;
+extern const std::array<SettingsCheck, 3> kSettingsChecks;
+
 // The defaults record.
 SettingsRecord DefaultSettings(std::string_view iconsFolder);
 

@@ -441,6 +441,34 @@ void StationStore::Clear() {
     ++version_;
 }
 
+bool StationStore::CutTrack(std::string_view call) {
+    const auto found = byCall_.find(Fit(call, kCallField.length));
+    if (found == byCall_.end()) return false;
+    const StationEntry& entry = lines_.at(found->second);
+    if (entry.slot < 0 || static_cast<std::size_t>(entry.slot) >= tracks_.size()) return false;
+    Track& track = tracks_[static_cast<std::size_t>(entry.slot)];
+    if (track.size() > 1) track.erase(track.begin(), track.end() - 1);
+    ++version_;
+    return true;
+}
+
+ExpiryOutcome StationStore::CutAllTracks(const SettingsRecord& settings,
+                                         const DerivedSettings& derived, const LocalDateTime& now) {
+    DerivedSettings noTrackTime = derived;
+    noTrackTime.trackTimeoutMinutes = 0;
+    return ExpireStations(settings, noTrackTime, now);
+}
+
+bool StationStore::SetIconCode(std::string_view call, std::string_view code) {
+    const auto found = byCall_.find(Fit(call, kCallField.length));
+    if (found == byCall_.end()) return false;
+    lines_.at(found->second)
+        .text.replace(kIconCodeField.offset, kIconCodeField.length,
+                      Fit(code, kIconCodeField.length));
+    ++version_;
+    return true;
+}
+
 void StationStore::SetTracksAllocated(bool value) {
     tracksAllocated_ = value || !lines_.empty();
 }

@@ -85,6 +85,16 @@ class StationStore {
 
     void Clear();
 
+    // Cuts the track of the station whose Call field is `call` back to its newest point. False
+    // when the station is not listed.
+    bool CutTrack(std::string_view call);
+    // An expiry run with a track timeout of 0: every track keeps its newest point and the points
+    // stamped in the present clock minute.
+    ExpiryOutcome CutAllTracks(const SettingsRecord& settings, const DerivedSettings& derived,
+                               const LocalDateTime& now);
+    // Writes a two-character icon code into the line of `call`. False when it is not listed.
+    bool SetIconCode(std::string_view call, std::string_view code);
+
     // Checks the store's invariants: every line 56 characters; slots exactly 0 to count-1, each
     // once; every track at least one point; each call on one line; at most one follow mark (on
     // the line of `followedCall` when that is given); TracksAllocated whenever lines exist.

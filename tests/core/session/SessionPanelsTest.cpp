@@ -1,0 +1,147 @@
+// The window's panels and list actions, told as a user's story: the settings panel's OK and
+// Cancel, following from the panel and by double-click, cutting tracks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "session/Session.h"
+
+namespace vireo {
+namespace {
+
+std::string Heard(const std::string& call, const std::string& info) {
+    std::string frame = MakeAgwRequest('U');
+    const std::string data =
+        " 1:Fm " + call + " To APRS <UI pid=F0 Len=30 >[09:38:22]\r" + info + "\r";
+    frame[28] = static_cast<char>(data.size());
+    return frame + data;
+}
+
+std::vector<ShowMessage> Boxes(const Effects& effects) {
+    std::vector<ShowMessage> found;
+    for (const Effect& e : effects) {
+        if (const auto* box = std::get_if<ShowMessage>(&e)) found.push_back(*box);
+    }
+    return found;
+}
+
+class SessionPanelsTest : public ::testing::Test {
+  protected:
+    SessionPanelsTest() : session(Ports()) {
+        session.Start(false, "http://127.0.0.1:8008", now);
+        session.TncConnected();
+    }
+    SessionPorts Ports() {
+        SessionPorts ports;
+        ports.readFile = [](const std::string&) { return std::optional<std::string>(); };
+        ports.appFolder = "/app";
+        ports.dateTimeText = [](const LocalDateTime&) { return std::string("now"); };
+        return ports;
+    }
+    void Hear(const std::string& call, const std::string& info, std::int64_t ms = 1000) {
+        now.monotonicMs += ms;
+        now.local.second += static_cast<int>(ms / 1000);
+        now.local.minute += now.local.second / 60;
+        now.local.second %= 60;
+        session.TncData(Heard(call, info), now);
+    }
+    std::string Line(const std::string& call) const {
+        const StationEntry* entry = session.Store().FindCall(call);
+        return entry ? entry->text : std::string();
+    }
+    // Asks with `ask`, checks the box's text and answers it.
+    void Asked(const Effects& ask, const std::string& text, MessageAnswer answer) {
+        const auto boxes = Boxes(ask);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, text);
+        session.Answer(boxes[0].id, answer, now);
+    }
+
+    Moment now{1000000, {2026, 12, 6, 10, 0, 0, 0}};
+    Session session;
+};
+
+TEST_F(SessionPanelsTest, SettingsPanelCorrectsTheBoxesAndAsksBeforeANewRefresh) {
+    session.OpenSettings(now);
+    EXPECT_TRUE(session.GetView().settingsPanel);
+    SettingsRecord boxes = session.Settings();
+    boxes.ViewTilt = "-10";
+    boxes.MoveBeep = true;
+    boxes.StyleFile = "other.xml";  // not a panel field: left alone
+    const Effects ok = session.SettingsOk(boxes, "12.5", now);
+    EXPECT_TRUE(session.GetView().settingsPanel);  // open until the question is answered
+    Asked(ok,
+          "Google Earth refresh interval has been modifyed.\r\nVireo_Decoder.kml will be reloaded "
+          "on Google Earth.\r\nProceed with new refresh interval (12 sec) ?",
+          MessageAnswer::Cancel);
+    const SettingsRecord& s = session.Settings();
+    EXPECT_EQ(std::tie(s.ViewTilt, s.MoveBeep, s.StyleFile, s.RefreshMs),
+              std::tuple("0", true, "Vireo_Decoder.xml", 6050));
+    EXPECT_EQ(session.GetView().refreshBox, "6");
+    EXPECT_FALSE(session.GetView().settingsPanel);
+
+    // OK to a new interval rewrites the link file and has Google Earth load it.
+    const Effects again = session.SettingsOk(session.Settings(), "2", now);
+    const Effects answered = session.Answer(QuestionId::RefreshChange, MessageAnswer::Ok, now);
+    EXPECT_EQ(Boxes(again).at(0).text.substr(Boxes(again)[0].text.size() - 9), "(4 sec) ?");
+    EXPECT_TRUE(std::ranges::any_of(answered, [](const Effect& e) {
+        return std::holds_alternative<OpenWithDesktop>(e);  // Google Earth reloads the link
+    }));
+    EXPECT_EQ(session.Settings().RefreshMs, 4050);
+}
+
+TEST_F(SessionPanelsTest, FollowingFromThePanelAndByDoubleClick) {
+    Hear("KW1AW", "=4903.50N/07201.75W>088/036");
+    session.OpenFollowPanel(now);
+    EXPECT_EQ(session.GetView().followStatus, "No station currently followed");
+    // W1AW is only part of KW1AW's call: not listed. Yes lets the user type another; No follows
+    // it all the same, and its line gets the mark and the lock when it is first heard.
+    const std::string notFound =
+        "W1AW      not found in current list.\r\nDo you want to enter another station ?";
+    const int focus = session.GetView().followFocus;
+    Asked(session.FollowTyped("W1AW", now), notFound, MessageAnswer::Yes);
+    EXPECT_TRUE(session.GetView().followPanel);
+    EXPECT_EQ(session.GetView().followFocus, focus + 1);
+    Asked(session.FollowTyped("W1AW", now), notFound, MessageAnswer::No);
+    EXPECT_EQ(session.GetView().clockLine, "Following W1AW     ");
+    EXPECT_FALSE(session.FollowLockRunning(now));
+    Hear("W1AW", "=4903.50N/07201.75W>088/036");
+    EXPECT_EQ(Line("W1AW")[25], '*');
+    EXPECT_TRUE(session.FollowLockRunning(now));
+
+    // A double-click on the followed line stops following.
+    Asked(session.LineDoubleClicked(Line("W1AW"), now),
+          "Conferma CANCELLAZIONE Following di W1AW      ?", MessageAnswer::Ok);
+    EXPECT_EQ(Line("W1AW")[25], ' ');
+    EXPECT_EQ(session.GetView().clockLine.substr(0, 5), "Data ");
+
+    // Cancel in the not-found question empties the box.
+    session.FollowTyped("NOBODY", now);
+    session.Answer(QuestionId::FollowNotFound, MessageAnswer::Cancel, now);
+    EXPECT_EQ(std::tie(session.GetView().followBox, session.Settings().FollowedCall),
+              std::tie("", ""));
+}
+
+TEST_F(SessionPanelsTest, TrackCutsAskFirstAndKeepTheNewestPoints) {
+    Hear("N0CALL-9", "=4903.50N/07201.75W>088/036");
+    Hear("N0CALL-9", "=4903.60N/07201.75W>088/036");
+    Hear("N0CALL", "=4803.50N/07201.75W>088/036");
+    Hear("N0CALL", "=4803.60N/07201.75W>088/036");
+    const std::string question = "Delete N0CALL-9  track ?";
+    Asked(session.DeleteTrackChosen(Line("N0CALL-9"), now), question, MessageAnswer::Cancel);
+    EXPECT_EQ(session.Store().TrackOfCall("N0CALL-9")->size(), 2u);
+    Asked(session.DeleteTrackChosen(Line("N0CALL-9"), now), question, MessageAnswer::Ok);
+    EXPECT_EQ(session.Store().TrackOfCall("N0CALL-9")->size(), 1u);
+    EXPECT_EQ(session.Store().TrackOfCall("N0CALL")->size(), 2u);
+
+    // All tracks: points of the present minute stay, older ones go but the newest.
+    Asked(session.DeleteAllTracksChosen(now), "Delete All Tracks ?", MessageAnswer::No);
+    Asked(session.DeleteAllTracksChosen(now), "Delete All Tracks ?", MessageAnswer::Yes);
+    EXPECT_EQ(session.Store().TrackOfCall("N0CALL")->size(), 2u);
+    Hear("N0CALL", "=4803.70N/07201.75W>088/036", 60000);
+    session.Answer(QuestionId::DeleteAllTracks, MessageAnswer::Yes, now);
+    EXPECT_EQ(session.Store().TrackOfCall("N0CALL")->size(), 1u);
+}
+
+}  // namespace
+}  // namespace vireo
