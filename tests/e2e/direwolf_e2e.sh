@@ -12,47 +12,17 @@
 # the shut-down writes.)
 # Exit status: 0 pass, 77 a tool is missing (skipped), anything else failure.
 set -u
-for tool in direwolf gen_packets sox xmllint ogrinfo curl; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-APP_BIN=$(readlink -f "$1") SELF=$(readlink -f "$0")
-
-# A private network namespace holding only loopback (ports 8000 and 8008 free, nothing leaves
-# the machine) and a private PID namespace (all started here dies with this script).
-if [ -z "${VIREO_E2E_ISOLATED:-}" ]; then
-    for options in "--net --pid --fork --kill-child" \
-        "--user --map-root-user --net --pid --fork --kill-child"; do
-        # shellcheck disable=SC2086
-        unshare $options true 2>/dev/null &&
-            VIREO_E2E_ISOLATED=1 exec unshare $options bash "$SELF" "$APP_BIN"
-    done
-    echo "note: no private network namespace here; ports 8000 and 8008 must be free"
-else
-    ip link set lo up || exit 2
-fi
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/vireo-e2e.XXXXXX") || exit 2
-PIDS=()
-trap 'exec 3>&-; kill "${PIDS[@]}" 2>/dev/null; wait; rm -rf "$WORK"' EXIT
-FAILED=0
-fail() { echo "FAIL: $*"; FAILED=1; }
+SELF=$(readlink -f "$0") ARGS=("$@") TOOLS="direwolf gen_packets sox xmllint ogrinfo curl"
+APP_BIN=$(readlink -f "$1")
+# shellcheck source=e2e_common.sh
+. "$(dirname "$SELF")/e2e_common.sh"
 die() {
     fail "$*"
     tail -n 25 direwolf.log app.out 2>/dev/null
     exit 1
 }
-# wait_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds or SECONDS pass.
-wait_until() {
-    local tries=$(($1 * 10))
-    shift
-    until "$@"; do
-        [ $((tries -= 1)) -gt 0 ] || return 1
-        sleep 0.1
-    done
-}
 # logged TEXT [N]: direwolf's log holds TEXT on N lines or more.
 logged() { [ "$(grep -c -F -- "$1" direwolf.log)" -ge "${2:-1}" ]; }
-cd "$WORK" || exit 2
 
 # ---- audio: one gen_packets run per packet (from a file it would keep each line's newline).
 grep -v -e '^#' -e '^$' "$(dirname "$SELF")/packets.txt" >packets.txt

@@ -9,24 +9,12 @@
 #   replay_e2e.sh <vireo-agw-replay> <vireo-decoder> <vireo-aprs-decode>
 # Exit status: 0 pass, 77 a tool is missing (skipped), anything else failure.
 set -u
-REPLAY=$(readlink -f "$1") APP=$(readlink -f "$2") DECODE=$(readlink -f "$3") SELF=$(readlink -f "$0")
+SELF=$(readlink -f "$0") ARGS=("$@") TOOLS="curl python3"
+REPLAY=$(readlink -f "$1") APP=$(readlink -f "$2") DECODE=$(readlink -f "$3")
 ROOT=$(cd "$(dirname "$SELF")/../.." && pwd)
 SAMPLE=$ROOT/resources/samples/sample-drive.log
-for tool in curl python3; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-# Ports 8000 and 8008 of a private network namespace when one can be had.
-if [ -z "${VIREO_REPLAY_ISOLATED:-}" ] && unshare --net --map-root-user true 2>/dev/null; then
-    VIREO_REPLAY_ISOLATED=1 exec unshare --net --map-root-user bash "$SELF" "$REPLAY" "$APP" "$DECODE"
-fi
-[ -n "${VIREO_REPLAY_ISOLATED:-}" ] && ip link set lo up
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/vireo-replay.XXXXXX") || exit 2
-PIDS=()
-trap 'kill "${PIDS[@]}" 2>/dev/null; wait; rm -rf "$WORK"' EXIT
-FAILED=0
-fail() { echo "FAIL: $*"; FAILED=1; }
-cd "$WORK" || exit 2
+# shellcheck source=e2e_common.sh
+. "$(dirname "$SELF")/e2e_common.sh"
 
 # ---- 1. bad lines (content | line the message must name) and pacing.
 while IFS='|' read -r log line; do
@@ -49,10 +37,6 @@ python3 "$ROOT/tools/make_sample_drive.py" --out sample.log --decoder "$DECODE" 
 cmp -s sample.log "$SAMPLE" || fail "resources/samples/sample-drive.log differs from what the generator writes"
 
 # ---- 3. the program against the replay.
-for _ in $(seq 60); do
-    ss -Hltn '( sport = :8000 or sport = :8008 )' | grep -q . || break
-    sleep 1
-done
 mkdir app home
 cp -r "$APP" "$(dirname "$APP")/Icons" "$(dirname "$APP")/move.wav" app/ || exit 2
 "$REPLAY" --loop --speed 20 "$SAMPLE" >replay.out 2>&1 &
