@@ -206,6 +206,30 @@ TEST_F(SessionTest, SendWindowsOpenOnChangeForcedAndOncePerMinute) {
     }
 }
 
+// A flood is taken a slice at a time, with the event loop served in between; bytes that arrive
+// meanwhile queue behind the frames already waiting. Nothing is lost or reordered.
+TEST_F(SessionTest, AFloodIsHandledInSlicesInOrder) {
+    Start();
+    std::string flood;
+    for (int i = 0; i < 600; ++i)
+        flood += Heard("N" + std::to_string(i), "=4903.50N/07201.75W>088/036");
+    int slices = 1;
+    Effects effects = session.TncData(flood, now);
+    while (!All<ContinueTnc>(effects).empty()) {
+        EXPECT_LT(session.Store().Count(), 600u);
+        if (slices == 1) {
+            const std::string late = Heard("LAST", "=4903.50N/07201.75W>088/036");
+            EXPECT_TRUE(All<ContinueTnc>(session.TncData(late, now)).empty());
+        }
+        effects = session.TncContinue(now);
+        ++slices;
+    }
+    EXPECT_EQ(slices, 3);
+    ASSERT_EQ(session.Store().Count(), 601u);
+    EXPECT_EQ(session.Store().LineAt(600)->text.substr(16, 9), "LAST     ");
+    EXPECT_EQ(session.Store().LineAt(599)->text.substr(16, 9), "N599     ");
+}
+
 TEST_F(SessionTest, FollowingFromGoogleEarth) {
     Start();
     Hear("N0CALL-9", "=4203.00N/01200.00E>088/036");
