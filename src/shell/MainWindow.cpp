@@ -371,10 +371,12 @@ void MainWindow::Refresh() {
     unfollowAction_->setVisible(v.unfollowVisible);
     tracksAction_->setChecked(settings.ShowTracks);
     deleteTrackAction_->setText(Shown(v.deleteTrackCaption));
-    deleteTrackAction_->setVisible(v.deleteTrackVisible);
+    // Shown only while a line is selected: a station that expired takes its selection along.
+    const bool selected = stationList_->selectionModel()->hasSelection();
+    deleteTrackAction_->setVisible(v.deleteTrackVisible && selected);
     autoIconAction_->setChecked(settings.AutoIcon);
     iconAction_->setText(Shown(v.iconCaption));
-    iconAction_->setVisible(v.iconVisible);
+    iconAction_->setVisible(v.iconVisible && selected);
     altitudeAction_->setChecked(settings.UseAltitude);
     followLinksAction_->setChecked(settings.FollowLinks);
     clock_->setText(Shown(v.clockLine));
