@@ -62,7 +62,9 @@ std::string DocumentAnswerHeader(std::size_t length) {
 }
 
 std::string DocumentAnswer(std::string_view documentUtf8) {
-    return DocumentAnswerHeader(documentUtf8.size()) + std::string(documentUtf8);
+    std::string out = DocumentAnswerHeader(documentUtf8.size());
+    out.append(documentUtf8);
+    return out;
 }
 
 std::string NoContentAnswer() {
