@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "shell/ScreenGeometry.h"
 #include "shell/Shell.h"
 
 namespace vireo {
@@ -199,8 +200,10 @@ void MainWindow::Refresh() {
     if (!(geometry == shownGeometry_)) {
         shownGeometry_ = geometry;
         applyingGeometry_ = true;
-        move(ToPixels(geometry.left), ToPixels(geometry.top));
-        resize(ToPixels(geometry.width), ToPixels(geometry.height));
+        const QRect fitted = FitTwipsToScreen(geometry.left, geometry.top, geometry.width,
+                                              geometry.height, logicalDpiX(), screen());
+        move(fitted.topLeft());
+        resize(fitted.size());
         applyingGeometry_ = false;
     }
     PlaceStationFrame();
