@@ -5,7 +5,7 @@ SUDO=
 [ "$(id -u)" = 0 ] || SUDO=sudo
 packages=(cmake make g++ qt6-base-dev libgtest-dev libbenchmark-dev clang-format
           xvfb xauth direwolf sox iproute2 util-linux libxml2-utils gdal-bin curl dpkg-dev file
-          python3)
+          python3 clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

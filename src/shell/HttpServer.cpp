@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <random>
@@ -12,6 +13,8 @@ namespace vireo {
 namespace {
 
 constexpr std::chrono::milliseconds kAcceptRetry{500};
+// What a socket is given of its answer at a time, and holds unsent at most.
+constexpr std::size_t kChunkBytes = 16 * 1024;
 
 }  // namespace
 
@@ -20,9 +23,14 @@ struct HttpServer::Connection {
     quint64 order = 0;  // acceptance order, to find the oldest
     QTcpSocket* socket = nullptr;
     QTimer* timer = nullptr;  // child of the socket
+    std::int64_t acceptedAtMs = 0;
     std::string received;
     bool answered = false;
     bool waitingForDocument = false;  // a poll parked until a fresh document is published
+    quint64 answerOrder = 0;  // answering order, to find the slow reader answered longest ago
+    std::shared_ptr<const std::string> answer;  // shared with every other connection given it
+    std::size_t handedOut = 0;                  // bytes of `answer` given to the socket
+    std::int64_t progressAtMs = 0;              // when the reader last took answer bytes
 };
 
 HttpServer::HttpServer(HttpServerOptions options, QObject* parent)
@@ -47,6 +55,14 @@ HttpServer::HttpServer(HttpServerOptions options, QObject* parent)
     // instead of serving nothing for the rest of the run.
     connect(&listener_, &QTcpServer::acceptError, this, [this] {
         QTimer::singleShot(kAcceptRetry, this, [this] { listener_.resumeAccepting(); });
+    });
+    // Accepting paused for want of a connection that may be closed: try again soon.
+    resumeTimer_ = new QTimer(this);
+    resumeTimer_->setSingleShot(true);
+    resumeTimer_->setInterval(options_.protectedAge);
+    connect(resumeTimer_, &QTimer::timeout, this, [this] {
+        listener_.resumeAccepting();
+        OnNewConnection();
     });
 }
 
@@ -82,6 +98,10 @@ void HttpServer::Publish(std::shared_ptr<const std::string> answer, std::int64_t
 }
 
 bool HttpServer::Listen(const QHostAddress& address, quint16 port) {
+    // A burst of clients that reconnect as fast as they are dropped must not fill the system's
+    // queue of new connections, or a real poll's connection attempt waits a second to retry.
+    listener_.setListenBacklogSize(1024);
+    listener_.setMaxPendingConnections(1024);
     return listener_.listen(address, port);
 }
 
@@ -102,13 +122,19 @@ QString HttpServer::ServerUrl() const {
 }
 
 void HttpServer::OnNewConnection() {
-    while (QTcpSocket* socket = listener_.nextPendingConnection()) {
-        if (OpenConnections() >= options_.maxOpen) CloseOldestWaiting();
-
+    while (listener_.hasPendingConnections()) {
+        if (OpenConnections() >= options_.maxOpen && !CloseOneToMakeRoom()) {
+            listener_.pauseAccepting();
+            resumeTimer_->start();
+            return;
+        }
+        QTcpSocket* socket = listener_.nextPendingConnection();
+        if (socket == nullptr) return;
         auto owned = std::make_unique<Connection>();
         Connection& c = *owned;
         c.slot = slots_.Acquire();
         c.order = ++accepted_;
+        c.acceptedAtMs = options_.monotonicMs();
         c.socket = socket;
         socket->setParent(this);
         c.timer = new QTimer(socket);
@@ -158,12 +184,11 @@ void HttpServer::OnReadyRead(Connection& c) {
 }
 
 void HttpServer::Answer(Connection& c, const HttpRequest& request) {
-    std::string answer;
-    std::string_view bytes;
+    std::shared_ptr<const std::string> answer;
     switch (request.kind) {
         case HttpRequestKind::Document:
             if (!documentAnswer_ || options_.monotonicMs() >= sendWindowUntilMs_) {
-                answer = NoContentAnswer();
+                answer = std::make_shared<const std::string>(NoContentAnswer());
             } else if (!upToDate_) {
                 // The picture changed since the last document: have it built, once for every
                 // poll waiting, from the event loop rather than inside this socket's signal.
@@ -175,23 +200,31 @@ void HttpServer::Answer(Connection& c, const HttpRequest& request) {
                 }
                 return;
             } else {
-                bytes = *documentAnswer_;
+                answer = documentAnswer_;
             }
             break;
         case HttpRequestKind::Follow:
-            answer = LinkPageAnswer(true, request.call);
+            answer = std::make_shared<const std::string>(LinkPageAnswer(true, request.call));
             break;
         case HttpRequestKind::Unfollow:
-            answer = LinkPageAnswer(false, request.call);
+            answer = std::make_shared<const std::string>(LinkPageAnswer(false, request.call));
             break;
         default:
-            answer = NotImplementedAnswer();
+            answer = std::make_shared<const std::string>(NotImplementedAnswer());
     }
-    if (bytes.empty()) bytes = answer;
+    // Room for this answer: slow readers go first. `c` itself is not answered yet, so it is
+    // never the one closed.
+    while (pendingBytes_ > 0 && pendingBytes_ + answer->size() > options_.maxPendingBytes &&
+           CloseOneToMakeRoom()) {
+    }
     c.answered = true;
+    c.answerOrder = ++answeredCount_;
     std::string().swap(c.received);
     c.timer->start(options_.idleTimeout);
-    c.socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    c.answer = std::move(answer);
+    c.progressAtMs = options_.monotonicMs();
+    pendingBytes_ += c.answer->size();
+    Pump(c);
     // Hand the answer to the system now: a client that has already shut its sending side would
     // otherwise be seen as gone, and the answer dropped, before the socket's next write turn.
     c.socket->flush();
@@ -208,10 +241,24 @@ void HttpServer::Answer(Connection& c, const HttpRequest& request) {
     }
 }
 
+void HttpServer::Pump(Connection& c) {
+    const std::string& answer = *c.answer;
+    while (c.handedOut < answer.size() &&
+           static_cast<std::size_t>(c.socket->bytesToWrite()) < kChunkBytes) {
+        const std::size_t n = std::min(kChunkBytes, answer.size() - c.handedOut);
+        const qint64 written = c.socket->write(answer.data() + c.handedOut, static_cast<qint64>(n));
+        if (written <= 0) return;
+        c.handedOut += static_cast<std::size_t>(written);
+        pendingBytes_ -= static_cast<std::size_t>(written);
+    }
+}
+
 void HttpServer::OnBytesWritten(Connection& c, qint64 /*bytes*/) {
     if (!c.answered) return;
     c.timer->start(options_.idleTimeout);  // a slow reader is fine while it keeps reading
-    if (c.socket->bytesToWrite() > 0) return;
+    c.progressAtMs = options_.monotonicMs();
+    Pump(c);
+    if (c.handedOut < c.answer->size() || c.socket->bytesToWrite() > 0) return;
     // All of the answer is out: close. Reading what is left first lets the close end with a
     // FIN rather than a reset that could cost the client the end of the answer.
     c.socket->readAll();
@@ -223,18 +270,37 @@ void HttpServer::Close() {
     while (!connections_.empty()) Finish(*connections_.begin()->second);
 }
 
-void HttpServer::CloseOldestWaiting() {
-    Connection* oldest = nullptr;
+bool HttpServer::CloseOneToMakeRoom() {
+    const std::int64_t now = options_.monotonicMs();
+    const std::int64_t young = options_.protectedAge.count();
+    // The slow reader answered longest ago, one that stopped reading before one still reading;
+    // else the oldest connection that sent nothing yet.
+    Connection* slowest = nullptr;
+    Connection* idlest = nullptr;
+    const auto before = [now, young](const Connection& a, const Connection& b) {
+        const bool aStalled = now - a.progressAtMs >= young;
+        const bool bStalled = now - b.progressAtMs >= young;
+        return aStalled != bStalled ? aStalled : a.answerOrder < b.answerOrder;
+    };
     for (auto& [slot, c] : connections_) {
-        if (!c->answered && (oldest == nullptr || c->order < oldest->order)) oldest = c.get();
+        if (now - c->acceptedAtMs < young || c->socket->bytesAvailable() > 0) continue;
+        if (c->answered) {
+            if (!slowest || before(*c, *slowest)) slowest = c.get();
+        } else if (c->received.empty() && (!idlest || c->order < idlest->order)) {
+            idlest = c.get();
+        }
     }
-    if (oldest != nullptr) Finish(*oldest);
+    Connection* victim = slowest ? slowest : idlest;
+    if (!victim) return false;
+    Finish(*victim);
+    return true;
 }
 
 void HttpServer::Finish(Connection& c) {
     QTcpSocket* socket = c.socket;
     const int slot = c.slot;
     c.timer->stop();
+    if (c.answer) pendingBytes_ -= c.answer->size() - c.handedOut;
     QObject::disconnect(socket, nullptr, socket, nullptr);
     QObject::disconnect(c.timer, nullptr, socket, nullptr);
     socket->abort();
@@ -242,6 +308,11 @@ void HttpServer::Finish(Connection& c) {
     connections_.erase(slot);
     slots_.Release(slot, options_.random());
     emit ConnectionFinished(slot);
+    if (resumeTimer_->isActive()) {
+        resumeTimer_->stop();
+        listener_.resumeAccepting();
+        QMetaObject::invokeMethod(this, &HttpServer::OnNewConnection, Qt::QueuedConnection);
+    }
 }
 
 }  // namespace vireo

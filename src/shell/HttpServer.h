@@ -1,13 +1,24 @@
 // The built-in HTTP/1.0 server that Google Earth polls. One request per connection: the server
-// waits for the request line, writes the whole answer at once and closes the connection when the
-// answer has been written. What the answers say comes from HttpProtocol. A document request is
-// answered from the snapshot last published (the document answer and the end of the send window),
-// so answering never builds anything or opens a box; follow links are reported afterwards.
+// waits for the request line, writes the answer and closes the connection when the answer has
+// been written. What the answers say comes from HttpProtocol. A document request is answered from
+// the snapshot last published (the document answer and the end of the send window), so answering
+// never builds anything or opens a box; follow links are reported afterwards.
+//
+// Answers are never copied per connection: every connection holds the shared, immutable answer
+// and hands it to its socket a chunk at a time as the socket drains. Clients that stop reading
+// must not starve real polls nor pin old documents without bound, so:
+// - the answer bytes not yet handed to sockets, summed over all connections, stay below
+//   `maxPendingBytes`: before a new answer would pass it, slow readers are closed, the one
+//   answered longest ago first;
+// - when more than `maxOpen` connections are open a new one makes room by closing the slow
+//   reader answered longest ago, or else the oldest connection still waiting for its request;
+// - a connection younger than `protectedAge`, or one whose request bytes have not all been
+//   read, is never the one closed. With nothing to close the server stops accepting until a
+//   connection finishes (new clients wait in the system's queue).
 //
 // Connections live in numbered slots (HttpSlots): a new connection takes the lowest free slot and
 // a finished one frees it, the topmost slot being unloaded by the random rule. A connection that
-// sends no complete request line in time (HttpServerOptions) is closed without an answer; when
-// more than `maxOpen` connections are open the oldest one still waiting for its request is closed.
+// sends no complete request line in time (HttpServerOptions) is closed without an answer.
 //
 // Everything runs on the thread of the Qt event loop that owns the server; no handler call is
 // made from a nested event loop, and the server never runs one itself.
@@ -38,8 +49,13 @@ struct HttpServerOptions {
     std::chrono::milliseconds idleTimeout{10000};
     // Once the first bytes of a request arrived, the rest of its line must follow within this.
     std::chrono::milliseconds requestTimeout{5000};
-    // Above this many open connections the oldest one still waiting for its request is closed.
-    int maxOpen = 64;
+    // Above this many open connections one is closed to make room (see above).
+    int maxOpen = 256;
+    // The answer bytes not yet handed to sockets, over all connections, stay below this; but a
+    // single answer larger than the cap is still sent.
+    std::size_t maxPendingBytes = std::size_t{16} << 20;
+    // A connection this young is never closed to make room.
+    std::chrono::milliseconds protectedAge{20};
     // The random numbers in [0, 1) for the slot unloading rule; empty: a clock-seeded generator.
     std::function<double()> random;
     // Milliseconds on the monotonic clock the send window's end is given in.
@@ -89,7 +105,10 @@ class HttpServer : public QObject {
     void OnReadyRead(Connection& c);
     void OnBytesWritten(Connection& c, qint64 bytes);
     void Answer(Connection& c, const HttpRequest& request);
-    void CloseOldestWaiting();
+    // Hands the next chunks of the answer to the socket, up to what it holds unsent.
+    void Pump(Connection& c);
+    // Closes the connection that may best make room; false when none may be closed.
+    bool CloseOneToMakeRoom();
     // Closes the connection (abort) and gives its slot back. `c` is gone afterwards.
     void Finish(Connection& c);
 
@@ -102,6 +121,9 @@ class HttpServer : public QObject {
     HttpSlots slots_;
     std::map<int, std::unique_ptr<Connection>> connections_;  // by slot
     quint64 accepted_ = 0;
+    quint64 answeredCount_ = 0;
+    std::size_t pendingBytes_ = 0;  // answer bytes not yet handed to sockets
+    QTimer* resumeTimer_ = nullptr;
 };
 
 }  // namespace vireo

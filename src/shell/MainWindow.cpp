@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "shell/HelpWindow.h"
+#include "shell/ScreenGeometry.h"
 #include "shell/SettingsPanel.h"
 #include "shell/Shell.h"
 #include "shell/StationListModel.h"
@@ -428,8 +429,10 @@ void MainWindow::Refresh() {
     if (!(geometry == shownGeometry_)) {
         shownGeometry_ = geometry;
         applyingGeometry_ = true;
-        move(ToPixels(geometry.left), ToPixels(geometry.top));
-        resize(ToPixels(geometry.width), ToPixels(geometry.height));
+        const QRect fitted = FitTwipsToScreen(geometry.left, geometry.top, geometry.width,
+                                              geometry.height, logicalDpiX(), screen());
+        move(fitted.topLeft());
+        resize(fitted.size());
         applyingGeometry_ = false;
     }
 

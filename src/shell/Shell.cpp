@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstdio>
 
+#include "shell/StationFilesCommit.h"
+
 namespace vireo {
 
 namespace {
@@ -134,6 +136,7 @@ QString Shell::ResourcesFolder() const {
 }
 
 void Shell::Start() {
+    RecoverStationFiles(options_.appFolder);  // a save a stop interrupted, before it is read
     const bool listening = http_.Listen(options_.httpAddress, options_.httpPort);
     Carry(session_.Start(listening, http_.ServerUrl().toLatin1().toStdString(), Now()));
 }
@@ -187,6 +190,13 @@ void Shell::Carry(const Effect& effect) {
         link_.Send(QByteArray::fromStdString(send->bytes));
     } else if (const auto* file = std::get_if<WriteFile>(&effect)) {
         Write(*file);
+    } else if (const auto* stations = std::get_if<WriteStationFiles>(&effect)) {
+        if (!CommitStationFiles(PathText(stations->folder), stations->ini, stations->dat)) {
+            std::fprintf(stderr, "vireo-decoder: cannot write the station files in %s\n",
+                         stations->folder.c_str());
+        }
+    } else if (const auto* problem = std::get_if<ReportProblem>(&effect)) {
+        std::fprintf(stderr, "vireo-decoder: %s\n", problem->text.c_str());
     } else if (const auto* open = std::get_if<OpenWithDesktop>(&effect)) {
         if (options_.openFile) {
             options_.openFile(PathText(open->path));

@@ -10,6 +10,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // Taken from here on: a stop request that comes before the event loop runs waits for it.
+    vireo::ShutdownSignals stopRequests;
     vireo::QtMessageBoxes boxes;
     QCoreApplication::setApplicationName("vireo-decoder");
     const vireo::ApplicationFolders folders =
@@ -25,7 +27,6 @@ int main(int argc, char* argv[]) {
 
     // A stop request from the service manager or the terminal closes the window, which runs the
     // shut-down sequence.
-    vireo::ShutdownSignals stopRequests;
     QObject::connect(&stopRequests, &vireo::ShutdownSignals::Requested, &window, [&window] {
         window.close();
         QCoreApplication::exit(0);

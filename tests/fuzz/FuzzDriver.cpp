@@ -2,7 +2,8 @@
 // sanitizers without libFuzzer: it feeds the target its seed inputs, then random byte strings and
 // random mutations of the seeds, for a given number of runs.
 //
-//   <target> [runs]
+//   <target> [runs [corpus folder]]   the folder's files are run first, as seeds too
+//   <target> --write-seeds <folder>    writes the target's own seeds there, for libFuzzer
 //
 // Built with clang's -fsanitize=fuzzer instead, the same target source is a libFuzzer target and
 // this file is left out.
@@ -10,6 +11,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,8 +47,24 @@ std::string Mutate(std::string s, std::mt19937& rng) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<std::string> seeds = FuzzSeeds();
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--write-seeds" && argc > 2) {
+        for (std::size_t i = 0; i < seeds.size(); ++i) {
+            std::ofstream(std::filesystem::path(argv[2]) / ("seed-" + std::to_string(i)),
+                          std::ios::binary)
+                << seeds[i];
+        }
+        return 0;
+    }
     const long runs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 100000;
-    const std::vector<std::string> seeds = FuzzSeeds();
+    if (argc > 2) {
+        for (const auto& entry : std::filesystem::directory_iterator(argv[2])) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            seeds.emplace_back(std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>());
+        }
+    }
     for (const std::string& s : seeds) Run(s);
 
     std::mt19937 rng(20261206);

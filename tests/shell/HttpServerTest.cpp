@@ -1,6 +1,8 @@
 #include "shell/HttpServer.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -146,6 +148,34 @@ TEST(HttpServer, KeepsAcceptingAfterRunningOutOfFileDescriptors) {
     EXPECT_EQ(f.server.OpenConnections(), 0);
     ASSERT_TRUE(client.WaitClosed());
     EXPECT_EQ(client.received.toStdString(), NoContentAnswer());
+}
+
+}  // namespace
+}  // namespace vireo
+
+namespace vireo {
+namespace {
+
+// Clients that ask for a large document and never read are closed once their unsent answers pass
+// the cap; a real poll still gets the whole document.
+TEST(HttpServer, SlowReadersAreClosedOnceTheirAnswersPassTheCap) {
+    HttpServerOptions options;
+    options.maxPendingBytes = 400000;
+    options.protectedAge = std::chrono::milliseconds(0);
+    Fixture f(options);
+    const auto big = std::make_shared<const std::string>(DocumentAnswer(std::string(300000, 'k')));
+    f.server.Publish(big, std::numeric_limits<std::int64_t>::max());
+    std::vector<int> slow;  // plain sockets that never read
+    for (int i = 0; i < 8; ++i) {
+        slow.push_back(::socket(AF_INET, SOCK_STREAM, 0));
+        sockaddr_in to{AF_INET, htons(f.server.Port()), {htonl(INADDR_LOOPBACK)}, {}};
+        ASSERT_EQ(::connect(slow.back(), reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+        ASSERT_GT(::send(slow.back(), kPoll.data(), kPoll.size(), 0), 0);
+        WaitFor([] { return false; }, 50);  // accepted and answered
+    }
+    EXPECT_LE(f.server.OpenConnections(), 4);
+    EXPECT_EQ(Exchange(f.server.Port(), kPoll), *big);
+    for (int fd : slow) ::close(fd);
 }
 
 }  // namespace

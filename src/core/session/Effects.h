@@ -82,6 +82,24 @@ struct WriteFile {
     bool operator==(const WriteFile&) const = default;
 };
 
+// Replaces the station files Positions.ini and Positions.dat in `folder` as one pair: a stop at
+// any moment leaves either both old files or both new ones. A failure is said on stderr.
+struct WriteStationFiles {
+    std::string folder;
+    std::string ini;
+    std::string dat;
+
+    bool operator==(const WriteStationFiles&) const = default;
+};
+
+// A problem the user is told of on stderr, without a box: one line naming the file and what was
+// done about it.
+struct ReportProblem {
+    std::string text;
+
+    bool operator==(const ReportProblem&) const = default;
+};
+
 // Opens a file with the desktop's handler for its type (the network-link file: Google Earth).
 struct OpenWithDesktop {
     std::string path;
@@ -115,7 +133,8 @@ struct ContinueTnc {
 };
 
 using Effect = std::variant<ShowMessage, StartTimer, ConnectTnc, CloseTnc, SendToTnc, WriteFile,
-                            OpenWithDesktop, PlaySound, PublishDocument, ContinueTnc>;
+                            WriteStationFiles, ReportProblem, OpenWithDesktop, PlaySound,
+                            PublishDocument, ContinueTnc>;
 using Effects = std::vector<Effect>;
 
 }  // namespace vireo

@@ -118,6 +118,7 @@ void Session::ReadSettingsFile() {
         }
     }
     // Missing, short or damaged: the defaults take its place, on disk too.
+    if (text) Emit(ReportProblem{SettingsPath() + ": damaged, replaced by the defaults"});
     settings_ = DefaultSettings(ports_.defaultIconsFolder);
     Emit(WriteFile{SettingsPath(), FormatSettingsLine(settings_), true});
 }
@@ -134,7 +135,12 @@ void Session::ContinueStartup(const Moment& now) {
     const auto dat = ports_.readFile(PathIn(ports_.appFolder, kPositionsDatName));
     if (ini && dat) {
         StationFilesContent saved = ParseStationFiles(*ini, *dat);
-        store_.Restore(std::move(saved.entries), std::move(saved.tracks));
+        const std::size_t dropped =
+            store_.Restore(std::move(saved.entries), std::move(saved.tracks));
+        if (dropped > 0) {
+            Emit(ReportProblem{PathIn(ports_.appFolder, kPositionsIniName) + ": " +
+                               std::to_string(dropped) + " damaged station line(s) dropped"});
+        }
         if (!store_.Empty()) ShowStationCount();
     }
     MinuteTick(now);
@@ -156,10 +162,8 @@ Effects Session::Shutdown() {
     Emit(WriteFile{SettingsPath(), FormatSettingsLine(settings_), false});
     // With an empty list the files of an earlier run stay as they are.
     if (!store_.Empty()) {
-        Emit(WriteFile{PathIn(ports_.appFolder, kPositionsIniName),
-                       FormatPositionsIni(store_.Entries()), false});
-        Emit(WriteFile{PathIn(ports_.appFolder, kPositionsDatName),
-                       FormatPositionsDat(store_.Tracks()), false});
+        Emit(WriteStationFiles{ports_.appFolder, FormatPositionsIni(store_.Entries()),
+                               FormatPositionsDat(store_.Tracks())});
     }
     return std::exchange(out_, {});
 }

@@ -265,7 +265,10 @@ DerivedSettings DeriveSettings(const SettingsRecord& r) {
     d.followLockMs = RoundHalfEven(followLock * 1000);
     const std::int32_t minRange = std::max(RoundHalfEven(LeadingNumber(r.MinRange)), 50);
     std::int32_t maxRange = RoundHalfEven(LeadingNumber(r.MaxRange));
-    if (maxRange < minRange) maxRange = minRange + 300;
+    if (maxRange < minRange) {  // saturated: a minimum near the top of the range must not wrap
+        maxRange = static_cast<std::int32_t>(std::min<std::int64_t>(
+            std::int64_t{minRange} + 300, std::numeric_limits<std::int32_t>::max()));
+    }
     d.rangeSlope = static_cast<float>((static_cast<double>(maxRange) - minRange) / 200.0);
     d.homeLatDeg = CoordinateToDegrees(r.HomeLat);
     d.homeLonDeg = CoordinateToDegrees(r.HomeLon);

@@ -287,6 +287,9 @@ void StationStore::UpdateTrack(Lines::iterator line, const std::string& altitude
     }
     const float d = Distance(newest.lat, newest.lon, lat, lon);
     if (d >= kJumpLimit) return;  // taken for a bad report: the track stays as it is
+    if (track.size() >= kMaxTrackPoints) {
+        track.erase(track.begin(), track.begin() + kMaxTrackPoints / 8);
+    }
     track.push_back(TrackPoint{lon, lat, altitude, now});
     outcome.pointAppended = true;
     if (!isFollowed || d <= kMoveThreshold) return;
@@ -375,7 +378,7 @@ ExpiryOutcome StationStore::ExpireStations(const SettingsRecord& settings,
     return outcome;
 }
 
-void StationStore::Restore(std::vector<StationEntry> entries, std::vector<Track> tracks) {
+std::size_t StationStore::Restore(std::vector<StationEntry> entries, std::vector<Track> tracks) {
     const bool allocated = tracksAllocated_;
     Clear();
 
@@ -416,6 +419,8 @@ void StationStore::Restore(std::vector<StationEntry> entries, std::vector<Track>
         if (slotTaken[s]) {
             renumbered[s] = static_cast<std::int32_t>(tracks_.size());
             tracks_.push_back(std::move(tracks[s]));
+            Track& t = tracks_.back();
+            if (t.size() > kMaxTrackPoints) t.erase(t.begin(), t.end() - kMaxTrackPoints);
         }
     }
     slotOwner_.assign(tracks_.size(), 0);
@@ -430,6 +435,7 @@ void StationStore::Restore(std::vector<StationEntry> entries, std::vector<Track>
     }
     tracksAllocated_ = lines_.empty() ? allocated : true;
     ++version_;
+    return entries.size() - lines_.size();
 }
 
 void StationStore::Clear() {

@@ -63,6 +63,11 @@ class StationStore {
     static constexpr float kJumpLimit = 1000000.0f;
     // The followed station must move more than this (metres) to renew the follow lock and sound.
     static constexpr float kMoveThreshold = 20.0f;
+    // A track holds at most this many points, whatever arrives: when a new point would pass the
+    // cap, the oldest eighth of the track is dropped first (the newest points always stay). At a
+    // report every 5 s this is more than 5 hours of one station's movement; only a misbehaving
+    // TNC or a replay comes near it. Restored tracks keep their newest kMaxTrackPoints points.
+    static constexpr std::size_t kMaxTrackPoints = 4096;
 
     // Inserts or refreshes the reporting station's line at the bottom of the list and stores the
     // point in its track.
@@ -80,8 +85,8 @@ class StationStore {
     // call, no valid or a shared track slot, an empty track or points that are not finite numbers)
     // are dropped; the slots of the rest are renumbered densely in their saved order.
     // TracksAllocated becomes true when any line was kept; with none the store is empty and the
-    // flag is left as it was.
-    void Restore(std::vector<StationEntry> entries, std::vector<Track> tracks);
+    // flag is left as it was. Returns how many lines were dropped.
+    std::size_t Restore(std::vector<StationEntry> entries, std::vector<Track> tracks);
 
     void Clear();
 

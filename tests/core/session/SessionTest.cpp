@@ -260,9 +260,13 @@ TEST_F(SessionTest, StationsSurviveARestartAndStaleOnesExpire) {
     Start();
     Hear("K1ABC-9", "=4903.50N/07201.75W>088/036");
     Hear("K2ABC-9", "=4903.50N/07201.75W>088/036", 20 * 60000);
-    for (const WriteFile& file : All<WriteFile>(session.Shutdown())) files[file.path] = file.bytes;
+    const Effects shutdown = session.Shutdown();
+    for (const WriteFile& file : All<WriteFile>(shutdown)) files[file.path] = file.bytes;
+    const auto saved = All<WriteStationFiles>(shutdown);
+    ASSERT_EQ(saved.size(), 1u);
     EXPECT_TRUE(session.Shutdown().empty());
-    ASSERT_TRUE(files.count("/app/Positions.dat"));
+    files["/app/Positions.ini"] = saved[0].ini;
+    files["/app/Positions.dat"] = saved[0].dat;
 
     // Forty minutes after the first report only the second station is left.
     Later(20 * 60000);

@@ -224,7 +224,9 @@ TEST(StationStoreTest, RestoreKeepsTheNewestConsistentLines) {
     const Track one{{-72.0f, 49.0f, "---", 46361.5}};
     const Track nan{{std::numeric_limits<float>::quiet_NaN(), 49.0f, "---", 46361.5}};
     StationStore store;
-    store.Restore(entries, {one, one, {}, nan, {{-72.0f, 49.0f, "four", 46361.5}}, one, one});
+    EXPECT_EQ(
+        store.Restore(entries, {one, one, {}, nan, {{-72.0f, 49.0f, "four", 46361.5}}, one, one}),
+        8u);
     std::string why;
     ASSERT_TRUE(store.CheckInvariants(&why)) << why;
     std::string kept;
@@ -235,6 +237,30 @@ TEST(StationStoreTest, RestoreKeepsTheNewestConsistentLines) {
     EXPECT_TRUE(store.TracksAllocated());
     store.Restore({{entries[1].text, 0}}, {});
     EXPECT_EQ(store.Count(), 0u);
+}
+
+// A flood of moving reports from one station: its track never holds more than the cap, the
+// newest point is always the last report, and a restored overlong track keeps its newest points.
+TEST(StationStoreTest, TracksAreCappedOldestFirst) {
+    const SettingsRecord settings = DefaultSettings("");
+    const DerivedSettings derived = DeriveSettings(settings);
+    const LocalDateTime now{2026, 12, 5, 23, 10, 0, 0};
+    StationStore store;
+    const std::size_t reports = StationStore::kMaxTrackPoints * 3;
+    for (std::size_t i = 0; i < reports; ++i) {
+        const PositionReport r{"N0CALL-9 ", Position(4000 + static_cast<long>(i % 5000), 600, 0),
+                               "088/036", std::to_string(i), "CA"};
+        store.UpdateStation(r, settings, derived, now);
+        ASSERT_LE(store.Tracks()[0].size(), StationStore::kMaxTrackPoints) << i;
+    }
+    EXPECT_GT(store.Tracks()[0].size(), StationStore::kMaxTrackPoints * 7 / 8);
+    EXPECT_EQ(store.Tracks()[0].back().alt, std::to_string(reports - 1));
+    Track longTrack(StationStore::kMaxTrackPoints + 5, {-72.0f, 49.0f, "---", 46361.5});
+    longTrack.back().alt = "newest";
+    StationStore restored;
+    EXPECT_EQ(restored.Restore(store.Entries(), {longTrack}), 0u);
+    EXPECT_EQ(restored.Tracks()[0].size(), StationStore::kMaxTrackPoints);
+    EXPECT_EQ(restored.Tracks()[0].back().alt, "newest");
 }
 
 // The readers and the clock arithmetic the model shares with the store.

@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# Stopping the real program at awkward moments, each run from a copy of the build folder's files
+# with a small TNC on port 8000 that counts connections and sends one moving station:
+#   1. headless (offscreen), with a refresh that asks a question at start-up and a window 100,000,000
+#      twips high: the box's default answer is taken, the TNC is connected, the document served;
+#      one SIGTERM ends it with the stations saved;
+#   2. with a screen (minimal platform), one SIGTERM while a start-up box is open (the refresh
+#      question, an invalid TNC port, an unwritable folder with no settings file): exit status 0,
+#      settings saved where they can be, the station files intact, no TNC connection after the stop,
+#      port 8008 closed;
+#   3. a damaged settings file is named on stderr when the defaults replace it.
+#
+#   stop_e2e.sh <vireo-decoder>
+# Exit status: 0 pass, 77 a tool is missing (skipped), anything else failure.
+set -u
+APP=$(readlink -f "$1")
+SELF=$(readlink -f "$0")
+for tool in curl python3; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+# Private ports and mounts when they can be had (the read-only folder is a read-only bind mount).
+if [ -z "${VIREO_STOP_ISOLATED:-}" ] && unshare --net --mount --map-root-user true 2>/dev/null; then
+    VIREO_STOP_ISOLATED=1 exec unshare --net --mount --map-root-user bash "$SELF" "$APP"
+fi
+[ -n "${VIREO_STOP_ISOLATED:-}" ] && ip link set lo up
+ss -Hltn '( sport = :8000 or sport = :8008 )' | grep -q . && { echo "SKIP: ports busy"; exit 77; }
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/vireo-stop.XXXXXX") || exit 2
+PIDS=()
+cleanup() {
+    for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    [ -n "${VIREO_STOP_ISOLATED:-}" ] && umount "$WORK/ro" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+FAILED=0
+fail() { echo "FAIL: $*"; FAILED=1; }
+cd "$WORK" || exit 2
+mkdir home && export HOME=$WORK/home XDG_DATA_HOME=$WORK/home
+
+# The TNC: answers nothing, sends one monitored position report to each connection, logs each.
+python3 - <<'EOF' &
+import socket, struct, threading, time
+text = (b" 1:Fm N0CALL-9 To APRS Via WIDE1-1 <UI pid=F0 Len=40 PF=0 >[09:38:22]\r"
+        b"=4903.50N/07201.75W>088/036/A=001234\r")
+frame = b"\0" * 4 + b"U" + b"\0" * 23 + struct.pack("<I", len(text)) + b"\0" * 4 + text
+server = socket.create_server(("127.0.0.1", 8000))
+server.settimeout(1)
+end = time.time() + 100
+def serve(c):
+    c.settimeout(1)
+    try:
+        c.sendall(frame)
+        while time.time() < end and c.recv(4096): pass
+    except OSError: pass
+    c.close()
+while time.time() < end:
+    try: c, _ = server.accept()
+    except socket.timeout: continue
+    with open("tnc.log", "a") as log: log.write("connect\n")
+    threading.Thread(target=serve, args=(c,), daemon=True).start()
+EOF
+PIDS+=($!)
+touch tnc.log
+for _ in $(seq 50); do ss -Hltn '( sport = :8000 )' | grep -q . && break; sleep 0.1; done
+
+# folder <name>: a copy of the executable, its icon set and its sound.
+folder() {
+    mkdir -p "$1" && cp "$APP" "$(dirname "$APP")/move.wav" "$1/" &&
+        cp -r "$(dirname "$APP")/Icons" "$1/"
+}
+# settings <folder> <port> <refresh ms> <window height>
+settings() {
+    printf '"127.0.0.1","%s",%s,"30","60",0,0,11050,%s,#TRUE#,#TRUE#,#FALSE#,"Vireo_Decoder.xml",#TRUE#,"800","40","000",#TRUE#,"20",#FALSE#,"","","N42.00.00","E012.00.00",#FALSE#,#TRUE#,"350","7000",#TRUE#\r\n' \
+        "$2" "$3" "$4" >"$1/Vireo_Decoder.ini"
+}
+served() { curl -s -m 2 -o /dev/null -w '%{http_code}' http://127.0.0.1:8008/ | grep -q 200; }
+# run <folder> <platform> <seconds before the stop>: one SIGTERM, then the exit status in STATUS.
+run() {
+    QT_QPA_PLATFORM=$2 "$1/vireo-decoder" 2>"$1.err" &
+    local pid=$!
+    sleep "$3"
+    CONNECTS=$(wc -l <tnc.log)
+    kill -TERM "$pid"
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$pid" 2>/dev/null; then
+        fail "$1: still running 10 s after one SIGTERM"
+        kill -9 "$pid"
+    fi
+    wait "$pid"
+    STATUS=$?
+    sleep 0.5
+    [ "$(wc -l <tnc.log)" = "$CONNECTS" ] || fail "$1: connected to the TNC after the stop"
+    ! served || fail "$1: port 8008 still answers after the exit"
+}
+
+# ---- 1. headless, a question at start-up and a huge window.
+folder headless && settings headless 8000 7000 100000000
+QT_QPA_PLATFORM=offscreen headless/vireo-decoder 2>headless.err &
+PID=$!
+for _ in $(seq 50); do [ -s tnc.log ] && served && break; sleep 0.2; done
+served || fail "headless: no document on port 8008"
+[ "$(wc -l <tnc.log)" = 1 ] || fail "headless: the TNC was not connected"
+sleep 1
+kill -TERM $PID
+for _ in $(seq 100); do kill -0 $PID 2>/dev/null || break; sleep 0.1; done
+kill -0 $PID 2>/dev/null && { fail "headless: still running after one SIGTERM"; kill -9 $PID; }
+wait $PID || fail "headless: exit status $?"
+grep -q 'N0CALL-9' headless/Positions.ini || fail "headless: the station was not saved"
+grep -q 'Refresh interval' headless.err || fail "headless: the question was not logged"
+
+# ---- 2. one SIGTERM while a start-up box is open.
+for box in refresh:8000:7000 port:x8000:6050; do
+    IFS=: read -r name port refresh <<<"$box"
+    folder "$name" && cp headless/Positions.* "$name/" && settings "$name" "$port" "$refresh" 2650
+    touch -d '1 hour ago' "$name/Vireo_Decoder.ini"
+    cp "$name/Positions.ini" "$name.ini"
+    run "$name" minimal 2
+    [ "$STATUS" = 0 ] || fail "$name: exit status $STATUS"
+    [ "$name/Vireo_Decoder.ini" -nt "$name.ini" ] || fail "$name: settings not saved"
+    grep -q N0CALL-9 "$name/Positions.ini" || fail "$name: the stations were lost"
+done
+folder ro
+if [ -n "${VIREO_STOP_ISOLATED:-}" ]; then
+    mount --bind ro ro && mount -o remount,bind,ro ro && chmod a-w home
+    mount --bind home home && mount -o remount,bind,ro home
+    run ro minimal 2
+    [ "$STATUS" = 0 ] || fail "read-only folder: exit status $STATUS"
+    umount home
+fi
+
+# ---- 3. a damaged settings file.
+folder damaged && printf '"127.0.0.1","8000",6050,"30"\r\n' >damaged/Vireo_Decoder.ini
+run damaged offscreen 2
+grep -q 'Vireo_Decoder.ini.*default' damaged.err || fail "damaged settings: nothing on stderr"
+
+[ $FAILED = 0 ] && echo "PASS"
+exit $FAILED
