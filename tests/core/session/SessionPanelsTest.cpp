@@ -4,61 +4,21 @@
 
 #include <algorithm>
 
-#include "session/Session.h"
+#include "SessionFixture.h"
 
 namespace vireo {
 namespace {
 
-std::string Heard(const std::string& call, const std::string& info) {
-    std::string frame = MakeAgwRequest('U');
-    const std::string data =
-        " 1:Fm " + call + " To APRS <UI pid=F0 Len=30 >[09:38:22]\r" + info + "\r";
-    frame[28] = static_cast<char>(data.size());
-    return frame + data;
-}
+using namespace test;
 
-std::vector<ShowMessage> Boxes(const Effects& effects) {
-    std::vector<ShowMessage> found;
-    for (const Effect& e : effects) {
-        if (const auto* box = std::get_if<ShowMessage>(&e)) found.push_back(*box);
-    }
-    return found;
-}
-
-class SessionPanelsTest : public ::testing::Test {
+// The story tests' fixture, connected.
+class SessionPanelsTest : public SessionTest {
   protected:
-    SessionPanelsTest() : session(Ports()) {
-        session.Start(false, "http://127.0.0.1:8008", now);
-        session.TncConnected();
-    }
-    SessionPorts Ports() {
-        SessionPorts ports;
-        ports.readFile = [](const std::string&) { return std::optional<std::string>(); };
-        ports.appFolder = "/app";
-        ports.dateTimeText = [](const LocalDateTime&) { return std::string("now"); };
-        return ports;
-    }
-    void Hear(const std::string& call, const std::string& info, std::int64_t ms = 1000) {
-        now.monotonicMs += ms;
-        now.local.second += static_cast<int>(ms / 1000);
-        now.local.minute += now.local.second / 60;
-        now.local.second %= 60;
-        session.TncData(Heard(call, info), now);
-    }
+    SessionPanelsTest() { Start(); }
     std::string Line(const std::string& call) const {
         const StationEntry* entry = session.Store().FindCall(call);
         return entry ? entry->text : std::string();
     }
-    // Asks with `ask`, checks the box's text and answers it.
-    void Asked(const Effects& ask, const std::string& text, MessageAnswer answer) {
-        const auto boxes = Boxes(ask);
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, text);
-        session.Answer(boxes[0].id, answer, now);
-    }
-
-    Moment now{1000000, {2026, 12, 6, 10, 0, 0, 0}};
-    Session session;
 };
 
 TEST_F(SessionPanelsTest, SettingsPanelCorrectsTheBoxesAndAsksBeforeANewRefresh) {
@@ -83,7 +43,7 @@ TEST_F(SessionPanelsTest, SettingsPanelCorrectsTheBoxesAndAsksBeforeANewRefresh)
     // OK to a new interval rewrites the link file and has Google Earth load it.
     const Effects again = session.SettingsOk(session.Settings(), "2", now);
     const Effects answered = session.Answer(QuestionId::RefreshChange, MessageAnswer::Ok, now);
-    EXPECT_EQ(Boxes(again).at(0).text.substr(Boxes(again)[0].text.size() - 9), "(4 sec) ?");
+    EXPECT_TRUE(Box(again).ends_with("(4 sec) ?"));
     EXPECT_TRUE(std::ranges::any_of(answered, [](const Effect& e) {
         return std::holds_alternative<OpenWithDesktop>(e);  // Google Earth reloads the link
     }));
