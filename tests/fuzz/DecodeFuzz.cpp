@@ -4,10 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "agwpe/AgwFrame.h"
 #include "aprs/CoordinateText.h"
@@ -63,24 +61,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)vireo::IsLatitudeText(input);
     (void)vireo::IsLongitudeText(input);
     return 0;
-}
-
-// The packets of the decode test's corpus as TNC2 lines (its escapes left as written), packets
-// as a TNC's monitor text, in frames and alone, and a home coordinate.
-std::vector<std::string> FuzzSeeds() {
-    std::vector<std::string> seeds;
-    std::ifstream corpus(VIREO_TEST_DATA "/public.tsv", std::ios::binary);
-    for (std::string line; std::getline(corpus, line);) {
-        const std::size_t packet = line.find('\t') + 1;
-        seeds.push_back(line.substr(packet, line.find('\t', packet) - packet));
-    }
-    const std::string h = " 1:Fm N0CALL-9 To S32UVT Via WIDE1-1 <UI pid=F0 Len=20 >[12:34:56]\r";
-    std::string frame = vireo::MakeAgwRequest('U') + h + "`(_fn\"Oj/\r";
-    frame[28] = static_cast<char>(frame.size() - vireo::kAgwHeaderSize);
-    seeds.push_back(frame + frame);
-    for (const char* info : {"'(_\x7f\x7f\"Oj/]\"3x}comment\r", "/092345z/5L!!<*e7>{P3\r",
-                             "}N8CALL-2>S32UVT,TCPIP*:`(_fn\"Oj/Relayed\r"})
-        seeds.push_back(h + info);
-    seeds.push_back("N42.30.50");
-    return seeds;
 }

@@ -1,12 +1,12 @@
 // A small stand-alone driver for the fuzz targets, so that they run under any compiler's
-// sanitizers without libFuzzer: it feeds the target its seed inputs, then random byte strings and
-// random mutations of the seeds, for a given number of runs.
+// sanitizers without libFuzzer: it runs the target's corpus, then random byte strings and random
+// mutations of the corpus inputs, for a given number of runs.
 //
-//   <target> [runs [corpus folder]]   the folder's files are run first, as seeds too
-//   <target> --write-seeds <folder>    writes the target's own seeds there, for libFuzzer
+//   <target> <runs> <corpus folder>
 //
 // Built with clang's -fsanitize=fuzzer instead, the same target source is a libFuzzer target and
 // this file is left out.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -19,9 +19,6 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
-
-// Seeds the target offers itself (may be empty).
-std::vector<std::string> FuzzSeeds();
 
 namespace {
 
@@ -47,24 +44,17 @@ std::string Mutate(std::string s, std::mt19937& rng) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> seeds = FuzzSeeds();
-    const std::string first = argc > 1 ? argv[1] : "";
-    if (first == "--write-seeds" && argc > 2) {
-        for (std::size_t i = 0; i < seeds.size(); ++i) {
-            std::ofstream(std::filesystem::path(argv[2]) / ("seed-" + std::to_string(i)),
-                          std::ios::binary)
-                << seeds[i];
-        }
-        return 0;
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <runs> <corpus folder>\n", argv[0]);
+        return 2;
     }
-    const long runs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 100000;
-    if (argc > 2) {
-        for (const auto& entry : std::filesystem::directory_iterator(argv[2])) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            seeds.emplace_back(std::istreambuf_iterator<char>(in),
-                               std::istreambuf_iterator<char>());
-        }
+    const long runs = std::strtol(argv[1], nullptr, 10);
+    std::vector<std::string> seeds;
+    for (const auto& entry : std::filesystem::directory_iterator(argv[2])) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
+    std::sort(seeds.begin(), seeds.end());  // the same runs whatever order the folder lists
     for (const std::string& s : seeds) Run(s);
 
     std::mt19937 rng(20261206);

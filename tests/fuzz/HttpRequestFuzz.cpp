@@ -19,8 +19,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
-
-std::vector<std::string> FuzzSeeds() {
-    return {"GET / HTTP/1.1\r\nHost: localhost\r\n\r\n", "GET /track/N0CALL-9 HTTP/1.1\r\n\r\n",
-            "GET /untrack/<x> HTTP/1.0\r\n", "GET /track/"};
-}

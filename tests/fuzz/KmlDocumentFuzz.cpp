@@ -96,10 +96,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (build.ok) CheckUtf8AndMarkup(build.document);
     return 0;
 }
-
-std::vector<std::string> FuzzSeeds() {
-    const std::string s = "\x1F";
-    return {"\x3F" + s + "N0CALL-9 " + s + "800" + s + "40" + s + "000" + s + "350" + s + "7000" +
-            s + "05/12/26 14:07  N0CALL-9 * 4903.50N 07201.75W 088/067 CA" + s + "1200" + s +
-            "05/12/26 14:05  A<&\"]]>\xE8  4903.50N 07201.75W 270/036 TR" + s + "<1>"};
-}

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "settings/Settings.h"
 
@@ -22,8 +21,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vireo::CorrectSettingsTexts(corrected, refresh);
     (void)vireo::RefreshFromText(refresh);
     return 0;
-}
-
-std::vector<std::string> FuzzSeeds() {
-    return {vireo::FormatSettingsLine(vireo::DefaultSettings("/opt/Icons"))};
 }

@@ -45,13 +45,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(store, "report");
     return 0;
 }
-
-std::vector<std::string> FuzzSeeds() {
-    const std::string a = "05/12/26 14:07  N0CALL-9   4903.50N 07201.75W 088/067 CA";
-    const std::string b = "05/12/26 14:09  N1CALL-7 * 3315.00S 01230.00E 180/004 00";
-    const vireo::TrackPoint p{-72.0f, 49.0f, "120", 46361.5};
-    const vireo::TrackPoint q{12.5f, -33.25f, "---", 46361.25};
-    const std::string ini = "\"" + a + "\",0\r\n\"" + b + "\",";
-    return {ini + "1\r\n" + '\0' + vireo::FormatPositionsDat({{p, q}, {p}}),
-            ini + "4\r\n" + '\0' + vireo::FormatPositionsDat({{p}, {}, {q}, {}, {p, q}})};
-}

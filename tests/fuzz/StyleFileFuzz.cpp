@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "earth/StyleFile.h"
 
@@ -21,10 +20,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     return 0;
-}
-
-std::vector<std::string> FuzzSeeds() {
-    return {
-        "<?xml version=\"1.0\"?>\r\n<Document>\r\n  <Style id=\"CA\">\r\n    <IconStyle>"
-        "<Icon><href>car.png</href></Icon></IconStyle>\r\n  </Style>\r\n</Document>\r\n"};
 }
