@@ -150,12 +150,6 @@ TEST(HttpServer, KeepsAcceptingAfterRunningOutOfFileDescriptors) {
     EXPECT_EQ(client.received.toStdString(), NoContentAnswer());
 }
 
-}  // namespace
-}  // namespace vireo
-
-namespace vireo {
-namespace {
-
 // Clients that ask for a large document and never read are closed once their unsent answers pass
 // the cap; a real poll still gets the whole document.
 TEST(HttpServer, SlowReadersAreClosedOnceTheirAnswersPassTheCap) {
