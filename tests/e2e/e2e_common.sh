@@ -2,14 +2,15 @@
 # Sourced by the end-to-end tests, after they set SELF (the script) and ARGS (its arguments):
 # skips the test (exit status 77) when a tool it names in TOOLS is not installed, runs it again
 # in a private network namespace holding only loopback (ports 8000 and 8008 free there, nothing
-# leaves the machine) and a private PID namespace (all it starts dies with it), and gives it a
-# work folder as current folder, removed at the end with the processes listed in PIDS.
+# leaves the machine), PID namespace (all it starts dies with it) and mount namespace (its mounts
+# stay its own; VIREO_E2E_ISOLATED is set then), and gives it a work folder as current folder,
+# removed at the end with the processes listed in PIDS.
 for tool in $TOOLS; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 if [ -z "${VIREO_E2E_ISOLATED:-}" ]; then
-    for options in "--net --pid --fork --kill-child" \
-        "--user --map-root-user --net --pid --fork --kill-child"; do
+    for options in "--net --pid --mount --fork --kill-child" \
+        "--user --map-root-user --net --pid --mount --fork --kill-child"; do
         # shellcheck disable=SC2086
         unshare $options true 2>/dev/null &&
             VIREO_E2E_ISOLATED=1 exec unshare $options bash "$SELF" "${ARGS[@]}"

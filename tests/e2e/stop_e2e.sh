@@ -13,30 +13,10 @@
 #   stop_e2e.sh <vireo-decoder>
 # Exit status: 0 pass, 77 a tool is missing (skipped), anything else failure.
 set -u
+SELF=$(readlink -f "$0") ARGS=("$@") TOOLS="curl python3"
 APP=$(readlink -f "$1")
-SELF=$(readlink -f "$0")
-for tool in curl python3; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-# Private ports and mounts when they can be had (the read-only folder is a read-only bind mount).
-if [ -z "${VIREO_STOP_ISOLATED:-}" ] && unshare --net --mount --map-root-user true 2>/dev/null; then
-    VIREO_STOP_ISOLATED=1 exec unshare --net --mount --map-root-user bash "$SELF" "$APP"
-fi
-[ -n "${VIREO_STOP_ISOLATED:-}" ] && ip link set lo up
-ss -Hltn '( sport = :8000 or sport = :8008 )' | grep -q . && { echo "SKIP: ports busy"; exit 77; }
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/vireo-stop.XXXXXX") || exit 2
-PIDS=()
-cleanup() {
-    for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    [ -n "${VIREO_STOP_ISOLATED:-}" ] && umount "$WORK/ro" 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-FAILED=0
-fail() { echo "FAIL: $*"; FAILED=1; }
-cd "$WORK" || exit 2
+# shellcheck source=e2e_common.sh
+. "$(dirname "$SELF")/e2e_common.sh"
 mkdir home && export HOME=$WORK/home XDG_DATA_HOME=$WORK/home
 
 # The TNC: answers nothing, sends one monitored position report to each connection, logs each.
@@ -122,12 +102,12 @@ for box in refresh:8000:7000 port:x8000:6050; do
     grep -q N0CALL-9 "$name/Positions.ini" || fail "$name: the stations were lost"
 done
 folder ro
-if [ -n "${VIREO_STOP_ISOLATED:-}" ]; then
+if [ -n "${VIREO_E2E_ISOLATED:-}" ]; then
     mount --bind ro ro && mount -o remount,bind,ro ro && chmod a-w home
     mount --bind home home && mount -o remount,bind,ro home
     run ro minimal 2
     [ "$STATUS" = 0 ] || fail "read-only folder: exit status $STATUS"
-    umount home
+    umount home ro
 fi
 
 # ---- 3. a damaged settings file.
