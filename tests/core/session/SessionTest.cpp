@@ -129,7 +129,7 @@ TEST_F(SessionTest, AFloodIsHandledInSlicesInOrder) {
     Start();
     std::string flood;
     for (int i = 0; i < 600; ++i)
-        flood += Heard("N" + std::to_string(i), "=4903.50N/07201.75W>088/036");
+        flood += Heard(std::string("N").append(std::to_string(i)), "=4903.50N/07201.75W>088/036");
     int slices = 1;
     Effects effects = session.TncData(flood, now);
     while (!All<ContinueTnc>(effects).empty()) {
