@@ -117,27 +117,35 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
+namespace {
+
+// The character reference of a markup character, or nothing for any other. XML and HTML differ
+// only in the apostrophe: HTML 4 has no "&apos;".
+const char* Reference(char c, bool html) {
+    switch (c) {
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        case '"':
+            return "&quot;";
+        case '\'':
+            return html ? "&#39;" : "&apos;";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
 void AppendXmlText(std::string& out, std::string_view text) {
     for (const char ch : text) {
-        switch (ch) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            default:
-                AppendLatin1(out, static_cast<unsigned char>(ch));
-                break;
+        if (const char* reference = Reference(ch, false)) {
+            out += reference;
+        } else {
+            AppendLatin1(out, static_cast<unsigned char>(ch));
         }
     }
 }
@@ -196,24 +204,10 @@ std::string EscapeHtml(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
+        if (const char* reference = Reference(c, true)) {
+            out += reference;
+        } else {
+            out += c;
         }
     }
     return out;
