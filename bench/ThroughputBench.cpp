@@ -62,9 +62,12 @@ std::string Flood(int from, int to, int stations, std::string& lastInfo) {
                       latHundredths / 6000, latHundredths / 100 % 60, latHundredths % 100,
                       lonHundredths / 6000, lonHundredths / 100 % 60, lonHundredths % 100,
                       (station * 7) % 360, 20 + station % 80, 100 + step);
-        const std::string call = "B" + std::to_string(station) + "-9";
-        stream += Frame(" 1:Fm " + call + " To APRS Via WIDE1-1 <UI pid=F0 Len=50 >[12:00:00]\r" +
-                        info + "\r");
+        std::string text = " 1:Fm B";
+        text += std::to_string(station);
+        text += "-9 To APRS Via WIDE1-1 <UI pid=F0 Len=50 >[12:00:00]\r";
+        text += info;
+        text += '\r';
+        stream += Frame(text);
         lastInfo = info;
     }
     return stream;
