@@ -1,5 +1,6 @@
 #include "session/Session.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <utility>
@@ -35,15 +36,16 @@ std::optional<std::uint16_t> ParsePort(std::string_view text) {
     return static_cast<std::uint16_t>(value);
 }
 
-std::string TwoDigits(int value) {
-    std::string text = std::to_string(value % 100);
-    return text.size() < 2 ? "0" + text : text;
+// "Data dd/mm/yy   Ora hh:mm", from the station lines' stamp "dd/mm/yy hh:mm".
+std::string ClockLine(const LocalDateTime& t) {
+    const std::string stamp = FormatStamp(t);
+    return "Data " + stamp.substr(0, 8) + "   Ora " + stamp.substr(9, 5);
 }
 
-// "Data dd/mm/yy   Ora hh:mm".
-std::string ClockLine(const LocalDateTime& t) {
-    return "Data " + TwoDigits(t.day) + "/" + TwoDigits(t.month) + "/" + TwoDigits(t.year) +
-           "   Ora " + TwoDigits(t.hour) + ":" + TwoDigits(t.minute);
+// A number written with "." as decimal point, shown with the user's separator.
+std::string WithDecimalPoint(std::string text, char decimalPoint) {
+    std::replace(text.begin(), text.end(), '.', decimalPoint);
+    return text;
 }
 
 std::string PathIn(std::string_view folder, std::string_view name) {
@@ -86,7 +88,6 @@ Effects Session::Finish(const Moment& now) {
         Emit(PublishDocument{answer_, sendWindowUntil_, !DocumentStale(now)});
         published_ = false;
     }
-    ++viewVersion_;
     return std::exchange(out_, {});
 }
 
@@ -339,13 +340,7 @@ void Session::HandleMonitorText(std::string_view text, const Moment& now) {
     Show(view_.speedKnots, d.speedKnots);
     Show(view_.altitude, d.altitude);
     Show(view_.comment, d.comment);
-    if (d.speedKmh) {
-        // Shown with the user's decimal separator.
-        view_.speedKmh = *d.speedKmh;
-        for (char& c : view_.speedKmh) {
-            if (c == '.') c = ports_.decimalPoint;
-        }
-    }
+    if (d.speedKmh) view_.speedKmh = WithDecimalPoint(*d.speedKmh, ports_.decimalPoint);
     if (packet.withoutCourseSpeed) {
         view_.status = "** NO CSE / SPD **";
     } else if (packet.format == PacketFormat::Uncompressed) {
@@ -360,11 +355,8 @@ void Session::ApplyReport(const PositionReport& report, const Moment& now) {
     if (outcome.followedDistanceM) {
         // Kilometres with one decimal, in the user's form ("12,3").
         const double km = std::round(static_cast<double>(*outcome.followedDistanceM) / 100) / 10;
-        std::string text = DecimalText(km);
-        for (char& c : text) {
-            if (c == '.') c = ports_.decimalPoint;
-        }
-        view_.clockLine = text + " Km from " + outcome.followedCall;
+        view_.clockLine = WithDecimalPoint(DecimalText(km), ports_.decimalPoint) + " Km from " +
+                          outcome.followedCall;
     }
     if (outcome.restartFollowLock) followLockUntil_ = now.monotonicMs + derived_.followLockMs;
     if (outcome.playMoveSound && settings_.MoveBeep) {

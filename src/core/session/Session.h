@@ -8,7 +8,7 @@
 // monotonic clock.
 //
 // The window shows View(), Settings() (check marks, box texts, geometry) and Store() (the station
-// list); each event that changes what is shown bumps ViewVersion().
+// list); the shell shows them again after each event.
 #pragma once
 
 #include <cstdint>
@@ -176,7 +176,6 @@ class Session {
     const View& GetView() const { return view_; }
     const SettingsRecord& Settings() const { return settings_; }
     const StationStore& Store() const { return store_; }
-    std::uint64_t ViewVersion() const { return viewVersion_; }
     // The document last built (the body of the published answer).
     std::string_view Document() const;
     bool SendWindowOpen(const Moment& now) const { return now.monotonicMs < sendWindowUntil_; }
@@ -229,7 +228,6 @@ class Session {
     DerivedSettings derived_;
     StationStore store_;
     View view_;
-    std::uint64_t viewVersion_ = 0;
     Effects out_;
 
     bool started_ = false;
