@@ -8,13 +8,6 @@
 
 namespace {
 
-std::string Frame(const std::string& text) {
-    std::string header = vireo::MakeAgwRequest('U');
-    header[28] = static_cast<char>(text.size() & 0xff);
-    header[29] = static_cast<char>(text.size() >> 8);
-    return header + text;
-}
-
 std::string Stream(int packets) {
     const std::string texts[] = {
         " 1:Fm N0CALL-9 To SS2UVT Via WIDE1-1,WIDE2-1 <UI pid=F0 Len=22 PF=0 >[09:38:22]\r"
@@ -25,7 +18,8 @@ std::string Stream(int packets) {
         "}N8CALL-2>APRS,TCPIP,N7CALL-10*:=4015.25N/07520.50W-QTH via igate\r",
     };
     std::string stream;
-    for (int i = 0; i < packets; ++i) stream += Frame(texts[i % 3] + std::string(1, '\0'));
+    for (int i = 0; i < packets; ++i)
+        stream += vireo::MakeAgwFrame('U', texts[i % 3] + std::string(1, '\0'));
     return stream;
 }
 

@@ -24,20 +24,14 @@ std::string Call(int i) {
     return buf;
 }
 
-std::string Frame(const std::string& data) {
-    std::string frame = vireo::MakeAgwRequest('U');
-    frame[28] = static_cast<char>(data.size() & 0xFF);
-    frame[29] = static_cast<char>(data.size() >> 8);
-    return frame + data;
-}
-
 // An uncompressed position report of station `i`, `step` hundredths of a minute north.
 std::string Packet(int i, int step) {
     char info[64];
     const int lat = 4000 + i % 50 * 20 + step;
     std::snprintf(info, sizeof info, "!%02d%02d.%02dN/0120%d.%02dE>045/060", 42, lat / 100 % 60,
                   lat % 100, i % 10, i / 10 % 100);
-    return Frame(" 1:Fm " + Call(i) + " To APRS <UI pid=F0 Len=30 >[10:00:00]\r" + info + "\r");
+    return vireo::MakeAgwFrame(
+        'U', " 1:Fm " + Call(i) + " To APRS <UI pid=F0 Len=30 >[10:00:00]\r" + info + "\r");
 }
 
 struct BusyProgram {

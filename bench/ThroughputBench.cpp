@@ -41,13 +41,6 @@ class NoBoxes : public vireo::MessageBoxes {
     QObject context_;
 };
 
-std::string Frame(const std::string& text) {
-    std::string header = vireo::MakeAgwRequest('U');
-    header[28] = static_cast<char>(text.size() & 0xff);
-    header[29] = static_cast<char>(text.size() >> 8);
-    return header + text;
-}
-
 // Packets `from` to `to` - 1: packet i is station i % `stations` on its own road, a little
 // further on at each report. `lastInfo` gets the information field of the last packet.
 std::string Flood(int from, int to, int stations, std::string& lastInfo) {
@@ -67,7 +60,7 @@ std::string Flood(int from, int to, int stations, std::string& lastInfo) {
         text += "-9 To APRS Via WIDE1-1 <UI pid=F0 Len=50 >[12:00:00]\r";
         text += info;
         text += '\r';
-        stream += Frame(text);
+        stream += vireo::MakeAgwFrame('U', text);
         lastInfo = info;
     }
     return stream;

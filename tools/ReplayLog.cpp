@@ -192,26 +192,12 @@ std::vector<double> PlaySchedule(const std::vector<LogPacket>& packets, double s
     return at;
 }
 
-std::string AgwFrameBytes(char kind, std::string_view from, std::string_view to,
-                          std::string_view data) {
-    std::string frame(kAgwHeaderSize, '\0');
-    frame[4] = kind;
-    from.substr(0, 9).copy(frame.data() + 8, 9);
-    to.substr(0, 9).copy(frame.data() + 18, 9);
-    const std::size_t length = data.size();
-    for (std::size_t i = 0; i < 4; ++i) {
-        frame[28 + i] = static_cast<char>((length >> (8 * i)) & 0xff);
-    }
-    frame += data;
-    return frame;
-}
-
 std::string MonitorFrame(std::string_view tnc2, std::string_view time) {
     const auto gt = tnc2.find('>');
     const auto toEnd = tnc2.find_first_of(",:", gt);
     std::string text = Tnc2ToMonitorText(tnc2, time).value_or(std::string{});
     text += '\0';
-    return AgwFrameBytes('U', tnc2.substr(0, gt), tnc2.substr(gt + 1, toEnd - gt - 1), text);
+    return MakeAgwFrame('U', text, tnc2.substr(0, gt), tnc2.substr(gt + 1, toEnd - gt - 1));
 }
 
 std::string VersionFrame(int major, int minor) {
@@ -220,7 +206,7 @@ std::string VersionFrame(int major, int minor) {
     data[1] = static_cast<char>((major >> 8) & 0xff);
     data[4] = static_cast<char>(minor & 0xff);
     data[5] = static_cast<char>((minor >> 8) & 0xff);
-    return AgwFrameBytes('R', {}, {}, data);
+    return MakeAgwFrame('R', data);
 }
 
 std::size_t CompleteRequestSize(std::string_view bytes) {

@@ -47,11 +47,6 @@ std::vector<double> PlaySchedule(const std::vector<LogPacket>& packets, double s
 // The wait between the last packet of a play and the first of the next, at speed 1.
 inline constexpr double kDefaultGapSeconds = 1.0;
 
-// An AGWPE frame: 36-byte header (port 0, `kind` at offset 4, calls at 8 and 18, data length at
-// 28 as 32-bit little-endian) and `data`.
-std::string AgwFrameBytes(char kind, std::string_view from, std::string_view to,
-                          std::string_view data);
-
 // The "U" frame a TNC sends to monitoring clients for `tnc2` heard at `time` ("hh:mm:ss"): the
 // monitor text of a packet heard on port 1, ended by a NUL as a TNC ends it. Expects a packet
 // for which Tnc2Problem() is "".

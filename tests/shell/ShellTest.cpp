@@ -50,10 +50,10 @@ TEST(Shell, TakesAStationFromTheTncShowsAndServesItAndSavesEverythingWhenTheWind
     ASSERT_TRUE(WaitFor(
         [&] { return tnc.received.toStdString() == MakeAgwRequest('m') + MakeAgwRequest('R'); }));
     EXPECT_EQ(window.connectAction()->text(), "&Disconnect AGWPE");
-    tnc.Send(test::Frame('U',
-                         " 1:Fm N3CALL-5 To APDR16 <UI pid=F0 Len=28 PF=0 >[09:38:22]\r"
-                         "=4903.50N/07201.75W>088/036\r" +
-                             std::string(1, '\0')));
+    tnc.Send(MakeAgwFrame('U',
+                          " 1:Fm N3CALL-5 To APDR16 <UI pid=F0 Len=28 PF=0 >[09:38:22]\r"
+                          "=4903.50N/07201.75W>088/036\r" +
+                              std::string(1, '\0')));
     // The packet: its line in the station list, its details in the information panel.
     ASSERT_TRUE(WaitFor([&] { return window.stations().rowCount() == 1; }));
     EXPECT_EQ(QString::fromLatin1(window.stations().Line(0)).mid(16, 40),

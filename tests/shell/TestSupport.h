@@ -43,14 +43,6 @@ struct ScriptedBoxes : MessageBoxes {
     QObject context;  // drops the answers not yet given with the boxes
 };
 
-// An AGW frame of `kind` carrying `data`.
-inline std::string Frame(char kind, const std::string& data) {
-    std::string header = MakeAgwRequest(kind);
-    header[28] = static_cast<char>(data.size() & 0xff);
-    header[29] = static_cast<char>(data.size() >> 8);
-    return header + data;
-}
-
 // A TNC stand-in on a loopback port (an ephemeral one by default): records what its last client
 // sends.
 struct FakeTnc {

@@ -32,7 +32,7 @@ struct Window {
     }
     void Hear(const std::string& call, const std::string& info) {
         const int before = window.stations().rowCount();
-        tnc.Send(test::Frame('U', " 1:Fm " + call + " To APRS <UI>\r" + info + "\r"));
+        tnc.Send(MakeAgwFrame('U', " 1:Fm " + call + " To APRS <UI>\r" + info + "\r"));
         WaitFor([&] { return window.stations().rowCount() > before; });
     }
     QPoint RowCentre(int row) const {

@@ -14,10 +14,17 @@ unsigned Word16At(std::string_view bytes, std::size_t i) {
 
 }  // namespace
 
-std::string MakeAgwRequest(char kind) {
-    std::string header(kAgwHeaderSize, '\0');
-    header[4] = kind;
-    return header;
+std::string MakeAgwFrame(char kind, std::string_view data, std::string_view from,
+                         std::string_view to) {
+    std::string frame(kAgwHeaderSize, '\0');
+    frame[4] = kind;
+    from.substr(0, 9).copy(frame.data() + 8, 9);
+    to.substr(0, 9).copy(frame.data() + 18, 9);
+    for (std::size_t i = 0; i < 4; ++i) {
+        frame[28 + i] = static_cast<char>((data.size() >> (8 * i)) & 0xff);
+    }
+    frame += data;
+    return frame;
 }
 
 void AgwFrameCutter::Append(std::string_view bytes) {

@@ -23,8 +23,15 @@ struct AgwFrame {
     bool operator==(const AgwFrame&) const = default;
 };
 
+// A whole frame on the first port: `kind` at offset 4, the calls `from` and `to` (9 characters
+// at most, zero-padded) at offsets 8 and 18, the length of `data` at 28-31, then `data`.
+std::string MakeAgwFrame(char kind, std::string_view data, std::string_view from = {},
+                         std::string_view to = {});
+
 // The 36-byte header of a frame with no data: every byte 0 except `kind` at offset 4.
-std::string MakeAgwRequest(char kind);
+inline std::string MakeAgwRequest(char kind) {
+    return MakeAgwFrame(kind, {});
+}
 
 class AgwFrameCutter {
   public:

@@ -9,12 +9,10 @@ namespace {
 
 // A frame on port 1; the length's high bytes `high` are never read.
 std::string Frame(char kind, const std::string& data, char high = 0) {
-    std::string header = MakeAgwRequest(kind);
-    header[0] = 1;
-    header[28] = static_cast<char>(data.size() & 0xff);
-    header[29] = static_cast<char>(data.size() >> 8);
-    header[30] = header[31] = high;
-    return header + data;
+    std::string frame = MakeAgwFrame(kind, data, "A", "B");
+    frame[0] = 1;
+    frame[30] = frame[31] = high;
+    return frame;
 }
 
 TEST(AgwFrameCutter, FramesComeOutInOrderWhateverTheArrivalBoundaries) {
@@ -38,10 +36,7 @@ TEST(AgwFrameCutter, FramesComeOutInOrderWhateverTheArrivalBoundaries) {
         ASSERT_EQ(got, expected) << "split at " << cut;
         EXPECT_EQ(cutter.Pending(), 0u);
     }
-}
-
-// The caption of a whole version reply is the session test's.
-TEST(AgwVersionCaption, NoneForAShortReply) {
+    // A version reply too short for its numbers has no caption (a whole one: the session test).
     EXPECT_FALSE(AgwVersionCaption(std::string("\x01\0\0\0\x17", 5)));
 }
 

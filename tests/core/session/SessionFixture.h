@@ -14,15 +14,9 @@ inline constexpr std::string_view kDir = "/app";
 inline const std::string kSettingsPath = "/app/Vireo_Decoder.ini";
 inline const std::string kLinkPath = "/app/Vireo_Decoder.kml";
 
-inline std::string Frame(char kind, const std::string& data) {
-    std::string frame = MakeAgwRequest(kind);
-    frame[28] = static_cast<char>(data.size() & 0xFF);
-    frame[29] = static_cast<char>(data.size() >> 8);
-    return frame + data;
-}
-
 inline std::string Heard(const std::string& call, const std::string& info) {
-    return Frame('U', " 1:Fm " + call + " To APRS <UI pid=F0 Len=30 >[09:38:22]\r" + info + "\r");
+    return MakeAgwFrame('U',
+                        " 1:Fm " + call + " To APRS <UI pid=F0 Len=30 >[09:38:22]\r" + info + "\r");
 }
 
 template <class E>

@@ -52,8 +52,9 @@ TEST_F(SessionTest, StartUpWaitsForTheRefreshQuestion) {
 
 TEST_F(SessionTest, HeardPacketsReachTheViewTheStoreAndTheDocumentAsDoMenuToggles) {
     Start();
-    Keep(session.TncData(Frame('R', std::string("\xd5\x07\0\0\x7f\0\0\0", 8)) + Frame('X', "junk"),
-                         now));
+    Keep(session.TncData(
+        MakeAgwFrame('R', std::string("\xd5\x07\0\0\x7f\0\0\0", 8)) + MakeAgwFrame('X', "junk"),
+        now));
     EXPECT_EQ(session.GetView().tncStatus, "Connesso ad AGWPE v2005.127");  // two-byte numbers
 
     Hear("N0CALL-9", "=4903.50N/07201.75W>088/036/A=001234 hello");
