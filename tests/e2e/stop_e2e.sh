@@ -56,11 +56,13 @@ settings() {
         "$2" "$3" "$4" >"$1/Vireo_Decoder.ini"
 }
 served() { curl -s -m 2 -o /dev/null -w '%{http_code}' http://127.0.0.1:8008/ | grep -q 200; }
-# run <folder> <platform> <seconds before the stop>: one SIGTERM, then the exit status in STATUS.
+# run <folder> <platform> <seconds before the stop> [check]: the check runs before the stop;
+# then one SIGTERM, and the exit status in STATUS.
 run() {
     QT_QPA_PLATFORM=$2 "$1/vireo-decoder" 2>"$1.err" &
     local pid=$!
     sleep "$3"
+    ${4:-true}
     CONNECTS=$(wc -l <tnc.log)
     kill -TERM "$pid"
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
@@ -77,16 +79,13 @@ run() {
 
 # ---- 1. headless, a question at start-up and a huge window.
 folder headless && settings headless 8000 7000 100000000
-QT_QPA_PLATFORM=offscreen headless/vireo-decoder 2>headless.err &
-PID=$!
-for _ in $(seq 50); do [ -s tnc.log ] && served && break; sleep 0.2; done
-served || fail "headless: no document on port 8008"
-[ "$(wc -l <tnc.log)" = 1 ] || fail "headless: the TNC was not connected"
-sleep 1
-kill -TERM $PID
-for _ in $(seq 100); do kill -0 $PID 2>/dev/null || break; sleep 0.1; done
-kill -0 $PID 2>/dev/null && { fail "headless: still running after one SIGTERM"; kill -9 $PID; }
-wait $PID || fail "headless: exit status $?"
+connected() {
+    wait_until 10 served || fail "headless: no document on port 8008"
+    wait_until 5 test -s tnc.log && [ "$(wc -l <tnc.log)" = 1 ] || fail "headless: the TNC was not connected"
+    sleep 1
+}
+run headless offscreen 0 connected
+[ "$STATUS" = 0 ] || fail "headless: exit status $STATUS"
 grep -q 'N0CALL-9' headless/Positions.ini || fail "headless: the station was not saved"
 grep -q 'Refresh interval' headless.err || fail "headless: the question was not logged"
 

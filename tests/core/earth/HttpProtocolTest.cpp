@@ -61,12 +61,13 @@ TEST(HttpAnswer, ExactBytes) {
 
 // Slot i (6 to 30) is unloaded when r < (i - 5) / 26, slots up to 5 never, from 31 always.
 TEST(HttpSlots, UnloadRule) {
-    EXPECT_FALSE(UnloadsSlot(5, 0.0));
-    EXPECT_TRUE(UnloadsSlot(31, 0.999999));
-    EXPECT_TRUE(UnloadsSlot(6, 1.0 / 26 - 1e-9));
-    EXPECT_FALSE(UnloadsSlot(6, 1.0 / 26 + 1e-9));
-    EXPECT_TRUE(UnloadsSlot(30, 24.9 / 26));
-    EXPECT_FALSE(UnloadsSlot(30, 25.1 / 26));
+    const std::tuple<int, double, bool> rows[] = {{5, 0.0, false},
+                                                  {31, 0.999999, true},
+                                                  {6, 1.0 / 26 - 1e-9, true},
+                                                  {6, 1.0 / 26 + 1e-9, false},
+                                                  {30, 24.9 / 26, true},
+                                                  {30, 25.1 / 26, false}};
+    for (const auto& [slot, r, unloads] : rows) EXPECT_EQ(UnloadsSlot(slot, r), unloads) << slot;
 }
 
 }  // namespace
