@@ -3,21 +3,30 @@
 // while a Google Earth stand-in polls the document over HTTP every 200 ms. Measures how many
 // packets a second the program absorbs with the document built and served, how long the polls
 // during the flood wait for their answer (median, 99th percentile, longest), and the process's peak
-// memory.
+// memory. The stand-ins run on threads of their own, as the real TNC and Google Earth run in
+// processes of their own.
+#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "agwpe/AgwFrame.h"
@@ -78,6 +87,52 @@ double Percentile(std::vector<double> values, double p) {
     return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
+// Blocking loopback sockets of the stand-ins, which run on threads of their own as the real TNC
+// and Google Earth run in processes of their own: the program's event loop does only its own work.
+int ListenLoopback(quint16& port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t length = sizeof address;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 8) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+bool SendAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+// One poll on its own connection: the whole answer up to the server's close.
+std::string Poll(quint16 port) {
+    std::string answer;
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in to{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
+        SendAll(fd, "GET / HTTP/1.1\r\nHost: localhost\r\n\r\n")) {
+        char buffer[1 << 16];
+        for (ssize_t got; (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+            answer.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return answer;
+}
+
+std::int64_t NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void BM_FloodOverLoopback(benchmark::State& state) {
     const int packets = static_cast<int>(state.range(0));
     const int stations = static_cast<int>(state.range(1));
@@ -89,15 +144,15 @@ void BM_FloodOverLoopback(benchmark::State& state) {
 
     for (auto _ : state) {
         QTemporaryDir folder;
-        QTcpServer tnc;
-        tnc.listen(QHostAddress::LocalHost, 0);
+        quint16 tncPort = 0;
+        const int tncListener = ListenLoopback(tncPort);
         vireo::SettingsRecord record = vireo::DefaultSettings("icons");
         record.AgwAddress = "127.0.0.1";
-        record.AgwPort = std::to_string(tnc.serverPort());
+        record.AgwPort = std::to_string(tncPort);
         QFile settings(folder.filePath(QString::fromLatin1(vireo::kSettingsFileName)));
-        if (!settings.open(QIODevice::WriteOnly) ||
+        if (tncListener < 0 || !settings.open(QIODevice::WriteOnly) ||
             settings.write(vireo::FormatSettingsLine(record).c_str()) < 0) {
-            state.SkipWithError("cannot write the settings file");
+            state.SkipWithError("cannot listen or write the settings file");
             break;
         }
         settings.close();
@@ -111,64 +166,52 @@ void BM_FloodOverLoopback(benchmark::State& state) {
         vireo::MainWindow window(shell);
         // Every packet has been handled once the last one is on the monitor.
         const auto& monitor = shell.GetSession().GetView().monitorLines;
-        bool handled = false;
+        std::atomic<bool> handled = false, stop = false;
         QObject::connect(&shell, &vireo::Shell::ViewChanged,
                          [&] { handled = monitor.size() == 2 && monitor[1] == lastInfo; });
         shell.Start();
         window.show();
+        const quint16 httpPort = shell.Http().Port();
 
-        QElapsedTimer clock;
-        QTcpSocket* client = nullptr;
-        QObject::connect(&tnc, &QTcpServer::newConnection, [&] {
-            client = tnc.nextPendingConnection();
-            clock.start();
-            // Written as the socket drains, so the stand-in's own memory stays small.
-            auto sent = std::make_shared<int>(0);
-            auto more = [&, sent] {
-                while (*sent < packets && client->bytesToWrite() < (1 << 20)) {
-                    std::string unused;
-                    const int to = std::min(packets, *sent + 2000);
-                    const std::string chunk = Flood(*sent, to, stations, unused);
-                    client->write(chunk.data(), static_cast<qint64>(chunk.size()));
-                    *sent = to;
-                }
-            };
-            QObject::connect(client, &QTcpSocket::bytesWritten, more);
-            more();
+        // The TNC: the flood from the program's connection on, written as the socket drains so
+        // that the stand-in's own memory stays small.
+        std::atomic<std::int64_t> startNs = 0;
+        std::thread tnc([&] {
+            pollfd waiting{tncListener, POLLIN, 0};
+            while (!stop && ::poll(&waiting, 1, 50) == 0) {
+            }
+            const int client = stop ? -1 : ::accept(tncListener, nullptr, nullptr);
+            startNs = NowNs();
+            std::string unused;
+            for (int sent = 0; client >= 0 && sent < packets && !stop; sent += 2000) {
+                if (!SendAll(client, Flood(sent, std::min(packets, sent + 2000), stations, unused)))
+                    break;
+            }
+            while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (client >= 0) ::close(client);
         });
 
         // Google Earth's part, thirty times as eager: a poll every 200 ms, each on its own
-        // connection.
-        int open = 0;
-        QByteArray lastDocument;
-        QTimer poller;
-        QObject::connect(&poller, &QTimer::timeout, [&] {
-            ++open;
-            auto* socket = new QTcpSocket;
-            auto* sent = new QElapsedTimer;
-            sent->start();
-            auto* answer = new QByteArray;
-            QObject::connect(socket, &QTcpSocket::connected, [socket] {
-                socket->write("GET / HTTP/1.1\r\nHost: localhost\r\n\r\n");
-            });
-            QObject::connect(socket, &QTcpSocket::readyRead,
-                             [socket, answer] { *answer += socket->readAll(); });
-            QObject::connect(socket, &QTcpSocket::disconnected, [&, socket, answer, sent] {
-                --open;
+        // connection; the first one after the flood must see every station.
+        std::mutex mutex;
+        std::string lastDocument;
+        bool finalPolled = false;
+        std::thread earth([&] {
+            for (auto next = std::chrono::steady_clock::now(); !stop;) {
+                std::this_thread::sleep_until(next += std::chrono::milliseconds(200));
+                const bool during = !handled;
+                const std::int64_t sentNs = NowNs();
+                std::string answer = Poll(httpPort);
+                const std::lock_guard lock(mutex);
                 ++polls;
-                if (!handled) waits.push_back(static_cast<double>(sent->nsecsElapsed()) / 1e6);
-                delete sent;
-                *answer += socket->readAll();
-                if (answer->startsWith("HTTP/1.0 200")) {
+                if (during) waits.push_back(static_cast<double>(NowNs() - sentNs) / 1e6);
+                if (answer.starts_with("HTTP/1.0 200")) {
                     ++documentsServed;
-                    lastDocument = *answer;
+                    if (!during) lastDocument = std::move(answer);
                 }
-                delete answer;
-                socket->deleteLater();
-            });
-            socket->connectToHost(QHostAddress::LocalHost, shell.Http().Port());
+                finalPolled = finalPolled || !during;
+            }
         });
-        poller.start(200);
 
         QElapsedTimer limit;  // a flood that stalls ends the run instead of hanging it
         limit.start();
@@ -176,19 +219,26 @@ void BM_FloodOverLoopback(benchmark::State& state) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
         if (!handled) state.SkipWithError("the flood was not handled within two minutes");
-        const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-        state.SetIterationTime(seconds);
-        poller.stop();
-        // One more poll after the flood: it must see every station.
-        poller.setSingleShot(true);
-        poller.start(0);
-        QElapsedTimer drain;
-        drain.start();
-        while ((open > 0 || poller.isActive()) && drain.elapsed() < 5000) {
+        state.SetIterationTime(static_cast<double>(NowNs() - startNs) / 1e9);
+        const auto polled = [&] {
+            const std::lock_guard lock(mutex);
+            return finalPolled;
+        };
+        while (!polled() && limit.elapsed() < 130000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
+        stop = true;
+        // A poll under way needs the event loop to end.
+        auto joined = std::async(std::launch::async, [&] {
+            earth.join();
+            tnc.join();
+        });
+        while (joined.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        ::close(tncListener);
         if (shell.GetSession().Store().Count() != static_cast<std::size_t>(stations) ||
-            lastDocument.count("</Point>") != stations) {
+            QByteArray::fromStdString(lastDocument).count("</Point>") != stations) {
             state.SkipWithError("the last document does not hold every station");
         }
         shell.Shutdown();
