@@ -59,16 +59,5 @@ TEST(HttpAnswer, ExactBytes) {
         head + "Stopped Following &lt;script&gt;alert(&#39;x&amp;y&quot;)&lt;/script&gt;" + tail);
 }
 
-// Slot i (6 to 30) is unloaded when r < (i - 5) / 26, slots up to 5 never, from 31 always.
-TEST(HttpSlots, UnloadRule) {
-    const std::tuple<int, double, bool> rows[] = {{5, 0.0, false},
-                                                  {31, 0.999999, true},
-                                                  {6, 1.0 / 26 - 1e-9, true},
-                                                  {6, 1.0 / 26 + 1e-9, false},
-                                                  {30, 24.9 / 26, true},
-                                                  {30, 25.1 / 26, false}};
-    for (const auto& [slot, r, unloads] : rows) EXPECT_EQ(UnloadsSlot(slot, r), unloads) << slot;
-}
-
 }  // namespace
 }  // namespace vireo

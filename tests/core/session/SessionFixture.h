@@ -80,6 +80,11 @@ class SessionTest : public ::testing::Test {
         if (!All<ShowMessage>(ask).empty())
             Keep(session.Answer(All<ShowMessage>(ask)[0].id, answer, now));
     }
+    // The station line of `call`, "" when it is not listed.
+    std::string Line(const std::string& call) const {
+        const StationEntry* entry = session.Store().FindCall(call);
+        return entry ? entry->text : std::string();
+    }
     bool Served() const { return now.monotonicMs < published.sendWindowUntilMs; }
     // A poll inside the window: the document is built when the picture changed since.
     const std::string& Poll() {

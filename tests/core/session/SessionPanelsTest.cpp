@@ -11,17 +11,8 @@ namespace {
 
 using namespace test;
 
-// The story tests' fixture, connected.
-class SessionPanelsTest : public SessionTest {
-  protected:
-    SessionPanelsTest() { Start(); }
-    std::string Line(const std::string& call) const {
-        const StationEntry* entry = session.Store().FindCall(call);
-        return entry ? entry->text : std::string();
-    }
-};
-
-TEST_F(SessionPanelsTest, SettingsPanelCorrectsTheBoxesAndAsksBeforeANewRefresh) {
+TEST_F(SessionTest, SettingsPanelCorrectsTheBoxesAndAsksBeforeANewRefresh) {
+    Start();
     session.OpenSettings(now);
     EXPECT_TRUE(session.GetView().settingsPanel);
     SettingsRecord boxes = session.Settings();
@@ -50,7 +41,8 @@ TEST_F(SessionPanelsTest, SettingsPanelCorrectsTheBoxesAndAsksBeforeANewRefresh)
     EXPECT_EQ(session.Settings().RefreshMs, 4050);
 }
 
-TEST_F(SessionPanelsTest, FollowingFromThePanelAndByDoubleClick) {
+TEST_F(SessionTest, FollowingFromThePanelAndByDoubleClick) {
+    Start();
     Hear("KW1AW", "=4903.50N/07201.75W>088/036");
     session.OpenFollowPanel(now);
     EXPECT_EQ(session.GetView().followStatus, "No station currently followed");
@@ -82,7 +74,8 @@ TEST_F(SessionPanelsTest, FollowingFromThePanelAndByDoubleClick) {
               std::tie("", ""));
 }
 
-TEST_F(SessionPanelsTest, TrackCutsAskFirstAndKeepTheNewestPoints) {
+TEST_F(SessionTest, TrackCutsAskFirstAndKeepTheNewestPoints) {
+    Start();
     Hear("N0CALL-9", "=4903.50N/07201.75W>088/036");
     Hear("N0CALL-9", "=4903.60N/07201.75W>088/036");
     Hear("N0CALL", "=4803.50N/07201.75W>088/036");
