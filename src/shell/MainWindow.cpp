@@ -448,11 +448,15 @@ void MainWindow::Refresh() {
 void MainWindow::ApplyLayout() {
     const View& v = shell_.GetSession().GetView();
     const int layout = v.settingsPanel ? kSettings : v.infoPanel ? kInfo : kCompact;
-    if (layout == shownLayout_) return;
-    shownLayout_ = layout;
-    if (layout == kSettings) {
+    // The follow panel and the icon editor take room below the list: the sizes are worked out
+    // again when one of them comes or goes.
+    const int shape = layout * 4 + (v.followPanel ? 1 : 0) + (v.iconEditor ? 2 : 0);
+    if (shape == shownShape_) return;
+    shownShape_ = shape;
+    if (layout == kSettings && layout != shownLayout_) {
         settingsPanel_->Fill(shell_.GetSession().Settings(), v.refreshBox);
     }
+    shownLayout_ = layout;
     infoPanel_->setVisible(layout == kInfo);
     settingsPanel_->setVisible(layout == kSettings);
     stationFrame_->setVisible(layout != kSettings);

@@ -93,6 +93,10 @@ TEST(WindowPanels, FollowingAndTheIconEditorFromTheList) {
     w.Hear("KW1AW", "=4903.50N/07201.75W>088/036");
     w.window.followAction()->trigger();
     ASSERT_TRUE(WaitFor([&] { return w.window.followPanel()->isVisible(); }));
+    // Below the list, not over it: the window makes room.
+    EXPECT_TRUE(WaitFor([&] {
+        return !w.window.followPanel()->geometry().intersects(w.window.stationList()->geometry());
+    }));
     QLineEdit* box = w.window.followBox();
     EXPECT_TRUE(box->hasFocus());
     box->clear();
