@@ -233,10 +233,7 @@ class Builder {
             out_ += "<Point><altitudeMode>clampToGround</altitudeMode><coordinates>";
         }
         char buf[2 * kMaxCoordinateChars + 2];
-        char* end = FormatCoordinate(p.lon, buf);
-        *end++ = ',';
-        end = FormatCoordinate(p.lat, end);
-        out_.append(buf, end);
+        out_.append(buf, FormatCoordinatePair(p.lon, p.lat, buf));
         if (view.absolute) {
             out_ += ',';
             AppendXmlText(out_, TrimBlanks(p.alt));
@@ -277,9 +274,7 @@ class Builder {
                 out_.append(chunk, end);
                 end = chunk;
             }
-            end = FormatCoordinate(p.lon, end);
-            *end++ = ',';
-            end = FormatCoordinate(p.lat, end);
+            end = FormatCoordinatePair(p.lon, p.lat, end);
             if (view.absolute) {
                 // A point without a numeric altitude (or an absurdly long one) is written
                 // without one: "---" is no coordinate. A number is digits, sign, point and
