@@ -41,6 +41,14 @@ void PreferHugePages(std::string& buffer) {
 #endif
 }
 
+void Prefetch(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
 void AppendNumber(std::string& out, double value) {
     char buf[64];
     std::to_chars_result r{};
@@ -104,6 +112,7 @@ class Builder {
             if (following && kCallField.Of(stations_[i].line) == s_.FollowedCall) continue;
             StationView view;
             if (!ReadStation(stations_[i], s_, view)) return Fail();
+            ahead_ = i > 0 ? stations_[i - 1].track : nullptr;
             OtherStation(view);
         }
         if (following) out_ += "</Folder>";
@@ -293,7 +302,12 @@ class Builder {
         constexpr std::size_t kMaxTuple = 2 * kMaxCoordinateChars + kMaxAlt + 3;
         char chunk[4096];
         char* end = chunk;
+        // The next station's track is fetched into the cache meanwhile, a point for each one here:
+        // tracks lie apart in memory, and each would otherwise start with a run of cache misses.
+        const TrackPoint* next = ahead_ ? ahead_->data() : nullptr;
+        const TrackPoint* nextEnd = ahead_ ? next + ahead_->size() : nullptr;
         for (const TrackPoint& p : track) {
+            if (next != nextEnd) Prefetch(next++);
             if (end + kMaxTuple > chunk + sizeof chunk) {
                 out_.append(chunk, end);
                 end = chunk;
@@ -323,6 +337,7 @@ class Builder {
     const KmlState& state_;
     std::string out_;
     std::string link_;
+    const Track* ahead_ = nullptr;  // the track of the station after this one, if any
     KmlBuild result_;
 };
 
