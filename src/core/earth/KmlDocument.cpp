@@ -88,7 +88,7 @@ bool ReadStation(const KmlStation& station, const SettingsRecord& settings, Stat
     view.speed = LeadingNumber(kSpeedField.Of(station.line));
     view.track = station.track;
     view.newest = &station.track->back();
-    view.absolute = settings.UseAltitude && StrictNumber(view.newest->alt).has_value();
+    view.absolute = settings.UseAltitude && IsStrictNumber(view.newest->alt);
     return true;
 }
 
@@ -318,7 +318,7 @@ class Builder {
                 // without one: "---" is no coordinate. A number is digits, sign, point and
                 // exponent only: nothing to escape.
                 const std::string_view alt = TrimBlanks(p.alt);
-                if (alt.size() <= kMaxAlt && StrictNumber(alt)) {
+                if (alt.size() <= kMaxAlt && IsStrictNumber(alt)) {
                     *end++ = ',';
                     std::memcpy(end, alt.data(), alt.size());
                     end += alt.size();

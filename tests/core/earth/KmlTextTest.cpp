@@ -62,9 +62,13 @@ TEST(KmlTextTest, CoordinatesMatchTheStandardConversion) {
 // Only a plain decimal number is written as an altitude or taken as the minimum range.
 TEST(KmlTextTest, StrictNumbers) {
     const std::pair<const char*, std::optional<double>> strict[] = {
-        {" 350 ", 350}, {"+1200", 1200}, {"-73", -73}, {"", {}},      {" ", {}},   {"---", {}},
-        {"35O", {}},    {"nan", {}},     {"inf", {}},  {"1e999", {}}, {"+-1", {}}, {"1 2", {}}};
-    for (const auto& [text, value] : strict) EXPECT_EQ(StrictNumber(text), value) << text;
+        {" 350 ", 350}, {"+1200", 1200}, {"-73", -73}, {"", {}},    {" ", {}},
+        {"---", {}},    {"35O", {}},     {"nan", {}},  {"inf", {}}, {"1e999", {}},
+        {"+-1", {}},    {"1 2", {}},     {"-", {}},    {"2.5", 2.5}};
+    for (const auto& [text, value] : strict) {
+        EXPECT_EQ(StrictNumber(text), value) << text;
+        EXPECT_EQ(IsStrictNumber(text), value.has_value()) << text;
+    }
 }
 
 }  // namespace
