@@ -1,8 +1,8 @@
 #include "earth/KmlCoordinate.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -10,29 +10,162 @@ namespace vireo {
 
 namespace {
 
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 constexpr std::uint64_t kPow10[] = {1,           10,           100,          1000,      10000,
                                     100000,      1000000,      10000000,     100000000, 1000000000,
                                     10000000000, 100000000000, 1000000000000};
 
-// Decimal exponents the fast path covers before rounding; coordinates always fall here.
-constexpr int kFastMinExponent = -5;
-constexpr int kFastMaxExponent = 6;
-constexpr double kPow10Double[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+// The fast path takes floats of biased binary exponent kFastMinBiased (magnitudes from 2^-16)
+// up to 149 (below 2^23), where coordinates always fall. Such a float is m * 2^-shift with a
+// 24-bit m (leading bit included) and 1 <= shift <= 39. Its decimal exponent, floor(log10), is
+// `exponent`, or one more from m >= threshold on (a binade never spans two powers of ten); its
+// seven digits are m * 10^(6 - decimal exponent) * 2^-shift, rounded. The scale carries
+// 2^(39 - shift) as well, so that every row drops the same 39 bits: the product is the digits
+// times 2^39, below 10^7 * 2^39 < 2^63.
+constexpr int kFastMinBiased = 111;
+constexpr int kFractionBits = 39;
+struct alignas(32) FastRow {
+    std::uint64_t scale[2];  // below the threshold and from it
+    std::uint32_t threshold;
+    int exponent;
+};
 
-// round-half-even(m * 2^-shift * 10^k) for 0 <= k <= 11 and 0 <= shift < 64.
-std::uint64_t ScaledDigits(std::uint64_t m, int shift, int k) {
-    const std::uint64_t scaled = m * kPow10[k];  // below 2^24 * 10^11 < 2^64
-    if (shift == 0) return scaled;
-    const std::uint64_t whole = scaled >> shift;
-    const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
-    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-    if (rest > half || (rest == half && (whole & 1))) return whole + 1;
-    return whole;
+constexpr std::array<FastRow, 150 - kFastMinBiased> kFastRows = [] {
+    std::array<FastRow, 150 - kFastMinBiased> rows{};
+    for (int biased = kFastMinBiased; biased < 150; ++biased) {
+        const int shift = 150 - biased;
+        const int power = biased - 127;  // the binade starts at 2^power
+        // The largest e with 10^e <= 2^power.
+        int e = 0;
+        if (power >= 0) {
+            while (kPow10[e + 1] <= std::uint64_t{1} << power) ++e;
+        } else {
+            while (kPow10[-e] < std::uint64_t{1} << -power) --e;
+        }
+        // The least m with m * 2^-shift >= 10^(e + 1); 2^24 when the binade ends below it.
+        std::uint64_t threshold = 0;
+        if (e + 1 >= 0) {
+            threshold = kPow10[e + 1] << shift;
+        } else {
+            const std::uint64_t divisor = kPow10[-(e + 1)];
+            threshold = ((std::uint64_t{1} << shift) + divisor - 1) / divisor;
+        }
+        if (threshold > std::uint64_t{1} << 24) threshold = std::uint64_t{1} << 24;
+        const int extra = kFractionBits - shift;
+        rows[biased - kFastMinBiased] = {
+            {kPow10[6 - e] << extra, e < 6 ? kPow10[5 - e] << extra : 0},
+            static_cast<std::uint32_t>(threshold),
+            e};
+    }
+    return rows;
+}();
+
+// How a number of a decimal exponent from -6 to 6 (index exponent + 6) is laid out. From 0 on:
+// the whole part (`whole` digits, under `mask`), the point, and the other digits one byte up,
+// with the point cut off when no fraction is left. Below 0: "0." and zeros, the prefix, before
+// the digits.
+struct Form {
+    std::uint64_t mask;
+    std::uint64_t point;
+    int whole;
+    int pointChars;
+    int prefixChars;
+};
+
+constexpr std::array<Form, 13> kForms = [] {
+    std::array<Form, 13> forms{};
+    for (int e = -6; e <= 6; ++e) {
+        const int w = e + 1;
+        forms[e + 6] =
+            e < 0 ? Form{~std::uint64_t{0}, 0, 0, 0, 1 - e}
+                  : Form{~std::uint64_t{0} >> (64 - 8 * w), std::uint64_t{'.'} << (8 * w), w, 1, 0};
+    }
+    return forms;
+}();
+
+// The four digits of 0 to 9999 as text, the first in the lowest byte.
+constexpr std::array<std::uint32_t, 10000> kQuads = [] {
+    std::array<std::uint32_t, 10000> quads{};
+    for (std::uint32_t i = 0; i < 10000; ++i) {
+        quads[i] = ('0' + i / 1000) | ('0' + i / 100 % 10) << 8 | ('0' + i / 10 % 10) << 16 |
+                   ('0' + i % 10) << 24;
+    }
+    return quads;
+}();
+
+// The three digits of 0 to 999 as text, and in the high byte how many of them are left when
+// trailing zeros are dropped.
+constexpr std::array<std::uint32_t, 1000> kTriples = [] {
+    std::array<std::uint32_t, 1000> triples{};
+    for (std::uint32_t i = 0; i < 1000; ++i) {
+        const std::uint32_t kept = i == 0 ? 0 : i % 10 ? 3 : i % 100 ? 2 : 1;
+        triples[i] = ('0' + i / 100) | ('0' + i / 10 % 10) << 8 | ('0' + i % 10) << 16 | kept << 24;
+    }
+    return triples;
+}();
+
+// Writes the eight bytes of `v`, its lowest byte first.
+inline void StoreBytes(char* out, std::uint64_t v) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, &v, 8);
+    } else {
+        for (int i = 0; i < 8; ++i) out[i] = static_cast<char>(v >> (8 * i));
+    }
+}
+
+// The text of a float on the fast path, worked out before anything is written: sign, prefix
+// (prefixChars bytes of "0.000000") and body.
+struct FastText {
+    std::uint64_t body;
+    int bodyChars;
+    int prefixChars;
+    bool negative;
+    bool ok;  // false: the float is not on the fast path, and the rest is meaningless
+};
+
+[[gnu::always_inline]] inline FastText ToFastText(float value) {
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    unsigned row = ((bits >> 23) & 0xFF) - kFastMinBiased;
+    const bool inRange = row < kFastRows.size();
+    row = inRange ? row : 0;  // any row: the result is not used
+    const FastRow& fast = kFastRows[row];
+    const std::uint64_t m = (bits & 0x7FFFFF) | 0x800000;
+    const bool up = m >= fast.threshold;
+    // Seven digits rounded half to even from the exact value: adding just under half, plus one
+    // when the quotient is odd, carries exactly when rounding up.
+    const std::uint64_t scaled = m * fast.scale[up];
+    const std::uint64_t half = (std::uint64_t{1} << (kFractionBits - 1)) - 1;
+    std::uint64_t n = (scaled + half + ((scaled >> kFractionBits) & 1)) >> kFractionBits;
+    const bool carry = n == kPow10[7];  // rounded up to the next power of ten
+    n = carry ? kPow10[6] : n;
+    const int exponent = fast.exponent + up + carry;
+    // The digits as text, the first in the lowest byte and the eighth byte zero; `count` leaves
+    // out the trailing zeros.
+    const auto n32 = static_cast<std::uint32_t>(n);
+    const std::uint32_t thousands = n32 / 1000;
+    const std::uint32_t low = kTriples[n32 - thousands * 1000];
+    const std::uint64_t text = kQuads[thousands] | std::uint64_t{low & 0xFFFFFF} << 32;
+    int count = 4 + static_cast<int>(low >> 24);
+    if (count == 4) {  // the last three are zeros: the first four decide
+        const std::uint64_t digits = text - 0x0030303030303030;
+        count = 8 - static_cast<int>(static_cast<unsigned>(std::countl_zero(digits)) >> 3);
+    }
+    const Form& form = kForms[exponent + 6];
+    FastText t;
+    t.body = (text & form.mask) | ((text & ~form.mask) << 8) | form.point;
+    t.bodyChars = count > form.whole ? count + form.pointChars : form.whole;
+    t.prefixChars = form.prefixChars;
+    t.negative = bits >> 31;
+    t.ok = inRange & (exponent >= -4);  // smaller ones are written in exponent form
+    return t;
+}
+
+[[gnu::always_inline]] inline char* WriteFastText(const FastText& t, char* out) {
+    *out = '-';
+    out += t.negative;
+    std::memcpy(out, "0.000000", 8);
+    out += t.prefixChars;
+    StoreBytes(out, t.body);
+    return out + t.bodyChars;
 }
 
 // Writes a plain decimal from `digits` (no leading zero) scaled by 10^(exponent) for the first
@@ -87,62 +220,21 @@ char* FormatSlow(float value, char* out) {
 }  // namespace
 
 char* FormatCoordinate(float value, char* out) {
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    const int biased = static_cast<int>((bits >> 23) & 0xFF);
-    if (biased == 0 || biased == 0xFF) return FormatSlow(value, out);  // zero, tiny, inf, nan
-    const std::uint64_t m = (bits & 0x7FFFFF) | 0x800000;
-    const int shift = 150 - biased;  // |value| = m * 2^-shift
-    const double magnitude = std::fabs(static_cast<double>(value));
-    if (shift < 0 || shift > 63 || magnitude < kPow10Double[0] || magnitude >= 1e7) {
-        return FormatSlow(value, out);
+    const FastText t = ToFastText(value);
+    return t.ok ? WriteFastText(t, out) : FormatSlow(value, out);
+}
+
+char* FormatCoordinatePair(float first, float second, char* out) {
+    const FastText a = ToFastText(first);
+    const FastText b = ToFastText(second);
+    if (!(a.ok & b.ok)) {
+        out = FormatCoordinate(first, out);
+        *out++ = ',';
+        return FormatCoordinate(second, out);
     }
-    // floor(log10(magnitude)) from the binary exponent (log10(2) ~ 1233 / 4096), which is right
-    // or one too small, then checked against the next power of ten.
-    int exponent = ((biased - 127) * 1233) >> 12;
-    if (exponent < kFastMinExponent) exponent = kFastMinExponent;
-    if (exponent < kFastMaxExponent && magnitude >= kPow10Double[exponent + 1 - kFastMinExponent]) {
-        ++exponent;
-    }
-    // Seven digits at that exponent; rounding may carry into an eighth, and the estimate may be
-    // one off near powers of ten, so it is corrected and the digits taken again.
-    std::uint64_t n = 0;
-    for (;;) {
-        n = ScaledDigits(m, shift, 6 - exponent);
-        if (n >= kPow10[7]) {
-            ++exponent;
-        } else if (n < kPow10[6]) {
-            --exponent;
-        } else {
-            break;
-        }
-        if (exponent < -4 || exponent > kFastMaxExponent) return FormatSlow(value, out);
-    }
-    if (exponent < -4) return FormatSlow(value, out);
-    if (bits >> 31) *out++ = '-';
-    // The seven digits, two at a time, padded so that fixed-size copies may read past them.
-    char digits[16] = {};
-    const auto head = static_cast<std::uint32_t>(n / 1000000);
-    const auto rest = static_cast<std::uint32_t>(n % 1000000);
-    digits[0] = static_cast<char>('0' + head);
-    std::memcpy(digits + 1, kDigitPairs + 2 * (rest / 10000), 2);
-    std::memcpy(digits + 3, kDigitPairs + 2 * (rest / 100 % 100), 2);
-    std::memcpy(digits + 5, kDigitPairs + 2 * (rest % 100), 2);
-    int count = 7;
-    while (count > 1 && digits[count - 1] == '0') --count;
-    if (exponent >= 0) {
-        // Whole part, point and fraction written with fixed 8-byte copies, then cut to length.
-        const int whole = exponent + 1;
-        std::memcpy(out, digits, 8);
-        if (count <= whole) return out + whole;
-        out[whole] = '.';
-        std::memcpy(out + whole + 1, digits + whole, 8);
-        return out + count + 1;
-    }
-    *out++ = '0';
-    *out++ = '.';
-    for (int i = -1; i > exponent; --i) *out++ = '0';
-    std::memcpy(out, digits, 8);
-    return out + count;
+    out = WriteFastText(a, out);
+    *out++ = ',';
+    return WriteFastText(b, out);
 }
 
 std::string CoordinateText(float value) {

@@ -16,6 +16,9 @@ inline constexpr std::size_t kMaxCoordinateChars = 64;
 // written as plain decimals (0.00001234), so any KML reader takes them. `out` must have room for
 // kMaxCoordinateChars characters, all of which may be overwritten; returns the end of the text.
 char* FormatCoordinate(float value, char* out);
+// Writes "first,second" the same way, a little faster than two calls; `out` must have room for
+// 2 * kMaxCoordinateChars + 1 characters.
+char* FormatCoordinatePair(float first, float second, char* out);
 std::string CoordinateText(float value);
 
 }  // namespace vireo

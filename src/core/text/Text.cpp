@@ -111,6 +111,13 @@ std::optional<double> StrictNumber(std::string_view text) {
     return value;
 }
 
+bool IsStrictNumber(std::string_view text) {
+    text = TrimBlanks(text);
+    const bool sign = !text.empty() && (text.front() == '+' || text.front() == '-');
+    const std::string_view digits = text.substr(sign ? 1 : 0);
+    return (digits.size() <= 15 && AllDigits(digits)) || StrictNumber(text).has_value();
+}
+
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);

@@ -79,6 +79,9 @@ double LeadingNumber(std::string_view text);
 // entirely one finite decimal number.
 std::optional<double> StrictNumber(std::string_view text);
 
+// Whether StrictNumber takes `text`: whole numbers of up to 15 digits are told without parsing.
+bool IsStrictNumber(std::string_view text);
+
 // `text` without leading and trailing blanks (spaces and tabs).
 std::string_view TrimBlanks(std::string_view text);
 

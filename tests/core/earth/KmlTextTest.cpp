@@ -27,12 +27,17 @@ TEST(KmlTextTest, CoordinatesTheStandardConversionDoesNotCover) {
 }
 
 // Elsewhere the standard conversion with 7 significant digits: random floats of every magnitude,
-// random degrees, and every float around the powers of ten.
+// random degrees, and every float around the powers of ten. A pair is written as the two alone.
 TEST(KmlTextTest, CoordinatesMatchTheStandardConversion) {
     std::mt19937 random(7);
     int compared = 0;
-    const auto check = [&compared](float value) {
+    float previous = 0;
+    const auto check = [&compared, &previous](float value) {
         for (const float v : {value, -value}) {
+            char pair[2 * kMaxCoordinateChars + 1];
+            ASSERT_EQ(std::string(pair, FormatCoordinatePair(previous, v, pair)),
+                      CoordinateText(previous) + "," + CoordinateText(v));
+            previous = v;
             char expected[64];
             const auto end =
                 std::to_chars(expected, expected + 64, v, std::chars_format::general, 7).ptr;
@@ -57,9 +62,13 @@ TEST(KmlTextTest, CoordinatesMatchTheStandardConversion) {
 // Only a plain decimal number is written as an altitude or taken as the minimum range.
 TEST(KmlTextTest, StrictNumbers) {
     const std::pair<const char*, std::optional<double>> strict[] = {
-        {" 350 ", 350}, {"+1200", 1200}, {"-73", -73}, {"", {}},      {" ", {}},   {"---", {}},
-        {"35O", {}},    {"nan", {}},     {"inf", {}},  {"1e999", {}}, {"+-1", {}}, {"1 2", {}}};
-    for (const auto& [text, value] : strict) EXPECT_EQ(StrictNumber(text), value) << text;
+        {" 350 ", 350}, {"+1200", 1200}, {"-73", -73}, {"", {}},    {" ", {}},
+        {"---", {}},    {"35O", {}},     {"nan", {}},  {"inf", {}}, {"1e999", {}},
+        {"+-1", {}},    {"1 2", {}},     {"-", {}},    {"2.5", 2.5}};
+    for (const auto& [text, value] : strict) {
+        EXPECT_EQ(StrictNumber(text), value) << text;
+        EXPECT_EQ(IsStrictNumber(text), value.has_value()) << text;
+    }
 }
 
 }  // namespace
