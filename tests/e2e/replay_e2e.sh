@@ -4,7 +4,7 @@
 #   2. the sample drive is what its generator writes, and every packet decodes as intended;
 #   3. the program, run from a copy of the build folder's files, takes the sample drive from the
 #      replay on port 8000 and serves its moving stations (and no fixed or damaged one) on 8008,
-#      while other clients ask the version and vanish; on SIGTERM it exits with status 0.
+#      while other clients ask the version and vanish.
 #
 #   replay_e2e.sh <vireo-agw-replay> <vireo-decoder> <vireo-aprs-decode>
 # Exit status: 0 pass, 77 a tool is missing (skipped), anything else failure.
@@ -45,8 +45,7 @@ sleep 0.5
 # A client that switches monitoring on and vanishes.
 (exec 3<>/dev/tcp/127.0.0.1/8000 && { printf '\0\0\0\0m'; head -c 31 /dev/zero; } >&3) || fail "no TNC on port 8000"
 HOME=$WORK/home QT_QPA_PLATFORM=offscreen app/vireo-decoder >app.out 2>&1 &
-APP_PID=$!
-PIDS+=("$APP_PID")
+PIDS+=($!)
 # Another one asks the version while the program is attached: an "R" frame with 8 data bytes.
 reply=$(exec 3<>/dev/tcp/127.0.0.1/8000 && { printf '\0\0\0\0R'; head -c 31 /dev/zero; } >&3 &&
     timeout 3 head -c 44 <&3 | od -An -tx1 | tr -d ' \n')
@@ -66,8 +65,5 @@ done
 grep -q '<href>http://127.0.0.1:8008</href>' app/Vireo_Decoder.kml || fail "Vireo_Decoder.kml: $(cat app/Vireo_Decoder.kml)"
 { grep -q ' monitoring$' replay.out && grep -q ' left$' replay.out; } || fail "replay log: $(cat replay.out)"
 
-kill -TERM "$APP_PID"
-timeout 10 tail --pid="$APP_PID" -f /dev/null || fail "vireo-decoder still running 10 s after SIGTERM"
-wait "$APP_PID" || fail "vireo-decoder exited with status $? on SIGTERM"
 [ "$FAILED" = 0 ] || { cat app.out replay.out; exit 1; }
 echo PASS

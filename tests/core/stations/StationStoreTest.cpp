@@ -162,7 +162,7 @@ void RunRandom(std::uint32_t seed, int steps) {
         } else if (action < 80) {
             clock = ToOleDate(FromOleDate(clock + static_cast<double>(uniform(0, 1200)) / 86400));
             continue;
-        } else if (action < 97) {
+        } else if (action < 98) {
             if (action >= 92) {  // following another station runs an expiry at once
                 const long pick = uniform(-3, 29);
                 settings.FollowedCall = pick < 0 ? "" : calls[pick];
@@ -173,21 +173,6 @@ void RunRandom(std::uint32_t seed, int steps) {
             const ExpiryOutcome got = store.ExpireStations(settings, derived, now);
             const ExpiryOutcome want = model.Expire(settings, derived, now);
             ASSERT_EQ(std::pair(got.changed, got.empty), std::pair(want.changed, want.empty));
-        } else if (action == 97) {  // a track cut by hand, or a code set by hand
-            const std::string& call = calls[uniform(0, 29)];
-            const auto line =
-                std::find_if(model.lines.begin(), model.lines.end(),
-                             [&](const StationEntry& e) { return Model::Call(e) == call; });
-            const bool listed = line != model.lines.end();
-            if (listed && uniform(0, 1)) {
-                ASSERT_TRUE(store.SetIconCode(call, "X"));
-                line->text.replace(54, 2, "X ");
-            } else {
-                ASSERT_EQ(store.CutTrack(call), listed);
-                if (listed)
-                    model.tracks[line->slot].erase(model.tracks[line->slot].begin(),
-                                                   model.tracks[line->slot].end() - 1);
-            }
         } else {
             settings.AutoIcon = !settings.AutoIcon;
             continue;
