@@ -13,8 +13,10 @@ namespace vireo {
 namespace {
 
 constexpr std::chrono::milliseconds kAcceptRetry{500};
-// What a socket is given of its answer at a time, and holds unsent at most.
+// What a socket is given of its answer at a time, and holds unsent at most; and what one
+// connection is given in one turn of the event loop at most.
 constexpr std::size_t kChunkBytes = 16 * 1024;
+constexpr std::size_t kTurnBytes = 1024 * 1024;
 
 }  // namespace
 
@@ -31,6 +33,7 @@ struct HttpServer::Connection {
     std::shared_ptr<const std::string> answer;  // shared with every other connection given it
     std::size_t handedOut = 0;                  // bytes of `answer` given to the socket
     std::int64_t progressAtMs = 0;              // when the reader last took answer bytes
+    bool pumping = false;                       // inside Pump()
 };
 
 HttpServer::HttpServer(HttpServerOptions options, QObject* parent)
@@ -224,10 +227,9 @@ void HttpServer::Answer(Connection& c, const HttpRequest& request) {
     c.answer = std::move(answer);
     c.progressAtMs = options_.monotonicMs();
     pendingBytes_ += c.answer->size();
-    Pump(c);
-    // Hand the answer to the system now: a client that has already shut its sending side would
+    // Handed to the system at once: a client that has already shut its sending side would
     // otherwise be seen as gone, and the answer dropped, before the socket's next write turn.
-    c.socket->flush();
+    Pump(c);  // may finish `c`
 
     // Following changes the document: let that run from the event loop, not from inside this
     // socket's signal.
@@ -242,27 +244,44 @@ void HttpServer::Answer(Connection& c, const HttpRequest& request) {
 }
 
 void HttpServer::Pump(Connection& c) {
+    // A flush below reports the bytes it wrote from inside this loop: the loop takes them.
+    if (c.pumping) return;
+    c.pumping = true;
+    const int slot = c.slot;
+    const Connection* self = &c;
     const std::string& answer = *c.answer;
-    while (c.handedOut < answer.size() &&
-           static_cast<std::size_t>(c.socket->bytesToWrite()) < kChunkBytes) {
+    for (std::size_t turn = 0; c.handedOut < answer.size();) {
         const std::size_t n = std::min(kChunkBytes, answer.size() - c.handedOut);
         const qint64 written = c.socket->write(answer.data() + c.handedOut, static_cast<qint64>(n));
-        if (written <= 0) return;
+        if (written <= 0) break;
         c.handedOut += static_cast<std::size_t>(written);
         pendingBytes_ -= static_cast<std::size_t>(written);
+        // Enough for one turn of the event loop: the socket writes what it holds, and asks for
+        // more, at its next turn.
+        if ((turn += static_cast<std::size_t>(written)) >= kTurnBytes) break;
+        // Straight on to the system while it takes the bytes, rather than a chunk a turn.
+        const bool moved = c.socket->flush();
+        const auto still = connections_.find(slot);  // a failed write finishes the connection
+        if (still == connections_.end() || still->second.get() != self) return;
+        if (moved) {
+            c.timer->start(options_.idleTimeout);
+            c.progressAtMs = options_.monotonicMs();
+        }
+        if (c.socket->bytesToWrite() > 0) break;  // the system is full: wait until it takes them
     }
-}
-
-void HttpServer::OnBytesWritten(Connection& c, qint64 /*bytes*/) {
-    if (!c.answered) return;
-    c.timer->start(options_.idleTimeout);  // a slow reader is fine while it keeps reading
-    c.progressAtMs = options_.monotonicMs();
-    Pump(c);
-    if (c.handedOut < c.answer->size() || c.socket->bytesToWrite() > 0) return;
+    c.pumping = false;
+    if (c.handedOut < answer.size() || c.socket->bytesToWrite() > 0) return;
     // All of the answer is out: close. Reading what is left first lets the close end with a
     // FIN rather than a reset that could cost the client the end of the answer.
     c.socket->readAll();
     c.socket->disconnectFromHost();  // emits disconnected(), which finishes the connection
+}
+
+void HttpServer::OnBytesWritten(Connection& c, qint64 /*bytes*/) {
+    if (!c.answered || c.pumping) return;
+    c.timer->start(options_.idleTimeout);  // a slow reader is fine while it keeps reading
+    c.progressAtMs = options_.monotonicMs();
+    Pump(c);
 }
 
 void HttpServer::Close() {

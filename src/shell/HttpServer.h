@@ -105,7 +105,8 @@ class HttpServer : public QObject {
     void OnReadyRead(Connection& c);
     void OnBytesWritten(Connection& c, qint64 bytes);
     void Answer(Connection& c, const HttpRequest& request);
-    // Hands the next chunks of the answer to the socket, up to what it holds unsent.
+    // Hands the answer on to the system as far as it takes it now, a chunk at a time, and closes
+    // once all of it is out. `c` may be gone afterwards.
     void Pump(Connection& c);
     // Closes the connection that may best make room; false when none may be closed.
     bool CloseOneToMakeRoom();
