@@ -5,9 +5,11 @@
 // Texts are bytes, one byte per character; UTF-8 is made only by the Append functions.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,26 +40,46 @@ double LeadingDecimal(std::string_view s);
 inline long long RoundHalfAway(double x) {
     if (!(x < 1e15)) return x != x ? 0 : 1000000000000000LL;
     if (!(x > -1e15)) return -1000000000000000LL;
-    return std::llround(x);
+    // Within +-1e15 the truncated value and the fraction left are exact.
+    long long whole = static_cast<long long>(x);
+    const double fraction = x - static_cast<double>(whole);
+    if (fraction >= 0.5) {
+        ++whole;
+    } else if (fraction <= -0.5) {
+        --whole;
+    }
+    return whole;
 }
 
 // Writes `value` in decimal with at least `width` digits (leading zeros), and a "-" before
 // negative values. Returns the end of what was written; `out` needs room for 21 characters.
 inline char* PutNumber(char* out, long long value, int width) {
+    // "00" to "99", to write two digits per division.
+    static constexpr auto kPairs = [] {
+        std::array<char, 200> pairs{};
+        for (int i = 0; i < 100; ++i) {
+            pairs[2 * i] = static_cast<char>('0' + i / 10);
+            pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+        return pairs;
+    }();
     unsigned long long v = static_cast<unsigned long long>(value);
     if (value < 0) {
         *out++ = '-';
         v = 0ULL - v;
     }
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    while (n < width) digits[n++] = '0';
-    while (n > 0) *out++ = digits[--n];
-    return out;
+    int count = 1;
+    for (unsigned long long limit = 10; count < 20 && v >= limit; limit *= 10) ++count;
+    char* const end = out + (count < width ? width : count);
+    // Two places at a time from the last one back; the places before the first digit get zeros.
+    char* p = end;
+    while (p - out >= 2) {
+        p -= 2;
+        std::memcpy(p, &kPairs[2 * (v % 100)], 2);
+        v /= 100;
+    }
+    if (p != out) *--p = static_cast<char>('0' + v % 10);
+    return end;
 }
 
 // Writes `value` rounded to one decimal ("0.0" pattern, "." as decimal point).
