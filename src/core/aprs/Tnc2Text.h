@@ -14,4 +14,8 @@ namespace vireo {
 std::optional<std::string> Tnc2ToMonitorText(std::string_view tnc2,
                                              std::string_view time = "00:00:00");
 
+// The same text written into `out`, whose storage is reused from call to call (for a stream of
+// packets). False, with `out` emptied, where the function above gives nothing.
+bool Tnc2ToMonitorText(std::string_view tnc2, std::string_view time, std::string& out);
+
 }  // namespace vireo
