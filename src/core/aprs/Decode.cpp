@@ -55,20 +55,35 @@ bool UnwrapRelayed(std::string_view& header, std::string_view& info, std::string
     return true;
 }
 
+// Empties a result field by field: only what a previous packet engaged is destroyed. A report
+// stays engaged with an empty call, keeping its storage for the next report stored (the
+// decoders' Store writes into it); DecodePacket drops it when no report replaced it.
+void Clear(DecodedPacket& packet) {
+    packet.lineCount = 0;
+    packet.lines[0] = packet.lines[1] = {};
+    packet.format.reset();
+    packet.call.reset();
+    PacketDetails& d = packet.details;
+    for (auto* field : {&d.latitude, &d.longitude, &d.message, &d.course, &d.speedKnots,
+                        &d.speedKmh, &d.altitude, &d.comment}) {
+        field->reset();
+    }
+    packet.withoutCourseSpeed = false;
+    if (packet.report) packet.report->Call.clear();
+}
+
 bool IsSymbolTableId(char c) {
     return c == '/' || c == '\\' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'j');
 }
 
-}  // namespace
-
-DecodedPacket DecodePacket(std::string_view monitorText, std::string& scratch) {
-    DecodedPacket packet;
+// The decoding of a cleared result.
+void Decode(std::string_view monitorText, std::string& scratch, DecodedPacket& packet) {
     SplitLines(monitorText, packet);
-    if (packet.lineCount != 2) return packet;
+    if (packet.lineCount != 2) return;
     std::string_view header = packet.lines[0];
     std::string_view info = packet.lines[1];
-    if (info.starts_with('}') && !UnwrapRelayed(header, info, scratch)) return packet;
-    if (info.empty()) return packet;
+    if (info.starts_with('}') && !UnwrapRelayed(header, info, scratch)) return;
+    if (info.empty()) return;
 
     // The data type picks the decoder and where its field begins: Mic-E gets the whole field,
     // the position formats the field from the symbol table identifier (compressed) or the first
@@ -83,7 +98,7 @@ DecodedPacket DecodePacket(std::string_view monitorText, std::string& scratch) {
                 packet.format = PacketFormat::MicE;
                 detail::DecodeMicE(header, info, packet);
             }
-            return packet;
+            return;
         case '!':
         case '=':
             at = 1;
@@ -93,9 +108,9 @@ DecodedPacket DecodePacket(std::string_view monitorText, std::string& scratch) {
             at = 8;
             break;
         default:
-            return packet;
+            return;
     }
-    if (info.size() <= at) return packet;
+    if (info.size() <= at) return;
     if (IsSymbolTableId(info[at])) {
         packet.format = PacketFormat::Compressed;
         detail::DecodeCompressed(header, info.substr(at), packet);
@@ -103,7 +118,21 @@ DecodedPacket DecodePacket(std::string_view monitorText, std::string& scratch) {
         packet.format = PacketFormat::Uncompressed;
         detail::DecodeUncompressed(header, info.substr(at), packet);
     }
+}
+
+}  // namespace
+
+DecodedPacket DecodePacket(std::string_view monitorText, std::string& scratch) {
+    DecodedPacket packet;
+    DecodePacket(monitorText, scratch, packet);
     return packet;
+}
+
+void DecodePacket(std::string_view monitorText, std::string& scratch, DecodedPacket& packet) {
+    Clear(packet);
+    Decode(monitorText, scratch, packet);
+    // A stored report's call has its 9 characters.
+    if (packet.report && packet.report->Call.empty()) packet.report.reset();
 }
 
 }  // namespace vireo

@@ -65,4 +65,9 @@ struct DecodedPacket {
 // packet; the views in the result may point into it or into `monitorText`.
 DecodedPacket DecodePacket(std::string_view monitorText, std::string& scratch);
 
+// The same into `packet`, which is left as the function above would return it, whatever it held.
+// For a stream of packets decoded into one result: it is cleared field by field rather than built
+// anew, and a report's texts reuse the storage of the previous packet's.
+void DecodePacket(std::string_view monitorText, std::string& scratch, DecodedPacket& packet);
+
 }  // namespace vireo

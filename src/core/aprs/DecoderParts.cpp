@@ -1,16 +1,35 @@
 #include "aprs/DecoderParts.h"
 
+#include <cstring>
+
 #include "text/Text.h"
 
 namespace vireo::detail {
 
-bool CallField(std::string_view header, char (&call)[9]) {
-    const auto fm = header.find("Fm ");
-    const auto to = header.find(" To ");
-    if (fm == std::string_view::npos || to == std::string_view::npos || to < fm + 3) return false;
+namespace {
+
+// Where `needle` first occurs in `text`, or npos. A plain scan: the texts searched are the short
+// header lines, where it is quicker than the library's search.
+template <std::size_t N>
+std::size_t FindShort(std::string_view text, const char (&needle)[N]) {
+    constexpr std::size_t length = N - 1;
+    for (std::size_t at = 0; at + length <= text.size(); ++at) {
+        if (std::memcmp(text.data() + at, needle, length) == 0) return at;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+std::size_t CallField(std::string_view header, char (&call)[9]) {
+    const auto fm = FindShort(header, "Fm ");
+    const auto to = FindShort(header, " To ");
+    if (fm == std::string_view::npos || to == std::string_view::npos || to < fm + 3) {
+        return std::string_view::npos;
+    }
     const std::string_view text = header.substr(fm + 3, to - fm - 3);
     for (std::size_t i = 0; i < 9; ++i) call[i] = i < text.size() ? text[i] : ' ';
-    return true;
+    return to;
 }
 
 std::size_t AltitudeFromComment(std::string_view field, std::size_t from, char* out) {
@@ -38,7 +57,7 @@ void ReportTexts::PutCourseSpeed(long long course, double speedKnots) {
 }
 
 void ReportTexts::Store(DecodedPacket& packet) const {
-    PositionReport& report = packet.report.emplace();
+    PositionReport& report = packet.report ? *packet.report : packet.report.emplace();
     report.Call.assign(call, sizeof call);
     report.Position.assign(position, sizeof position);
     report.CourseSpeed.assign(courseSpeed, courseSpeedLength);

@@ -31,9 +31,9 @@ void DecodeCompressed(std::string_view header, std::string_view info, DecodedPac
 // places; they are kept in the texts and read as 0.
 void DecodeUncompressed(std::string_view header, std::string_view info, DecodedPacket& packet);
 
-// The 9-character call field of the header (blank-filled or cut); false when the header has no
-// "Fm " ... " To ".
-bool CallField(std::string_view header, char (&call)[9]);
+// The 9-character call field of the header (blank-filled or cut). Returns where " To " begins,
+// or npos (and no call) when the header has no "Fm " ... " To ".
+std::size_t CallField(std::string_view header, char (&call)[9]);
 
 // Altitude from "/A=" in `field` searched from `from` on, written into `out` (room for 24);
 // returns its length. "---" when there is none.
@@ -54,7 +54,7 @@ struct ReportTexts {
 
     // Writes "ccc/sss" (speed in km/h from whole knots).
     void PutCourseSpeed(long long course, double speedKnots);
-    // Engages the packet's report with these texts.
+    // Engages the packet's report with these texts (written into the one engaged, if any).
     void Store(DecodedPacket& packet) const;
 };
 

@@ -123,8 +123,8 @@ void DecodeMicE(std::string_view header, std::string_view info, DecodedPacket& p
     if (symbol == '-' || symbol == '#') return;
 
     ReportTexts texts;
-    const auto to = header.find(" To ");
-    if (to == std::string_view::npos || !CallField(header, texts.call)) return;
+    const auto to = CallField(header, texts.call);
+    if (to == std::string_view::npos) return;
     const std::string_view destination = header.substr(to + 4);
     char dest[6];
     for (std::size_t i = 0; i < 6; ++i) {

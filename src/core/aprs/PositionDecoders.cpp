@@ -83,7 +83,7 @@ void DecodeUncompressed(std::string_view header, std::string_view info, DecodedP
     if (info.size() < 26 || info[22] != '/') return;
 
     ReportTexts texts;
-    if (!CallField(header, texts.call)) return;
+    if (CallField(header, texts.call) == std::string_view::npos) return;
     const char symbol = info[18];
     const char table = info[8];
     const std::string_view course = info.substr(19, 3);
@@ -130,7 +130,7 @@ void DecodeCompressed(std::string_view header, std::string_view info, DecodedPac
     }
 
     ReportTexts texts;
-    if (!CallField(header, texts.call)) return;
+    if (CallField(header, texts.call) == std::string_view::npos) return;
 
     // Base-91 numbers, most significant character first, in single precision.
     float latSum = 0, lonSum = 0, weight = 1;

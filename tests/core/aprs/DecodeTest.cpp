@@ -251,6 +251,18 @@ TEST(Corpus, EveryRowDecodesAsTheLibrariesSayOrAsThisProgramRules) {
     }
 }
 
+TEST(Corpus, OneResultDecodedIntoRowAfterRowGetsWhatAFreshOneGets) {
+    DecodedPacket reused;
+    std::string monitor, scratch;
+    for (const Row& row : ReadCorpus()) {
+        monitor = Tnc2ToMonitorText(row.packet).value_or("");
+        DecodePacket(monitor, scratch, reused);
+        const DecodedPacket fresh = DecodeTnc2(row.packet);
+        EXPECT_EQ(Describe(reused), Describe(fresh)) << row.packet;
+        EXPECT_TRUE(reused.details == fresh.details && reused.report == fresh.report) << row.packet;
+    }
+}
+
 // The report's position, course/speed and altitude, or "-".
 std::string ReportText(const DecodedPacket& p) {
     if (!p.report) return "-";
