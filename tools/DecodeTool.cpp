@@ -4,9 +4,10 @@
 // altitude, icon code), separated by TABs, or "-" when the packet gives no position.
 //
 // Input and output go in large blocks, so that a log of millions of packets is read and written
-// without a system call per line.
+// without a system call per line, and the monitor text of each line is built in one reused
+// buffer. The time in the monitor header is not printed, so no clock is read.
 #include <cstdio>
-#include <ctime>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -15,69 +16,87 @@
 
 namespace {
 
-constexpr std::size_t kBlock = 1 << 20;
+constexpr std::size_t kBlock = 1 << 16;
 
 class Output {
   public:
     ~Output() { Flush(); }
 
-    void Append(std::string_view text) {
-        buffer_ += text;
-        if (buffer_.size() >= kBlock) Flush();
+    // Room for `size` more bytes; what is returned is filled by the caller, then Advance()d.
+    char* Reserve(std::size_t size) {
+        if (used_ + size > sizeof buffer_) Flush();
+        return buffer_ + used_;
     }
+    void Advance(char* end) { used_ = static_cast<std::size_t>(end - buffer_); }
     void Flush() {
-        std::fwrite(buffer_.data(), 1, buffer_.size(), stdout);
-        buffer_.clear();
+        std::fwrite(buffer_, 1, used_, stdout);
+        used_ = 0;
     }
 
   private:
-    std::string buffer_;
+    char buffer_[kBlock];
+    std::size_t used_ = 0;
 };
 
-void DecodeLine(std::string_view line, std::string_view time, std::string& scratch, Output& out) {
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const auto monitor = vireo::Tnc2ToMonitorText(line, time);
-    const auto packet = monitor ? vireo::DecodePacket(*monitor, scratch) : vireo::DecodedPacket{};
-    if (!packet.report) {
-        out.Append("-\n");
-        return;
-    }
-    const vireo::PositionReport& r = *packet.report;
-    for (const std::string* text : {&r.Call, &r.Position, &r.CourseSpeed, &r.Altitude}) {
-        out.Append(*text);
-        out.Append("\t");
-    }
-    out.Append(r.IconCode);
-    out.Append("\n");
+char* Put(char* out, const std::string& text, char end) {
+    std::memcpy(out, text.data(), text.size());
+    out += text.size();
+    *out++ = end;
+    return out;
 }
+
+class Decoder {
+  public:
+    void Line(std::string_view line, Output& out) {
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        vireo::Tnc2ToMonitorText(line, "00:00:00", monitor_);
+        vireo::DecodePacket(monitor_, scratch_, packet_);
+        if (!packet_.report) {
+            char* p = out.Reserve(2);
+            p[0] = '-';
+            p[1] = '\n';
+            out.Advance(p + 2);
+            return;
+        }
+        const vireo::PositionReport& r = *packet_.report;
+        char* p = out.Reserve(r.Call.size() + r.Position.size() + r.CourseSpeed.size() +
+                              r.Altitude.size() + r.IconCode.size() + 5);
+        p = Put(p, r.Call, '\t');
+        p = Put(p, r.Position, '\t');
+        p = Put(p, r.CourseSpeed, '\t');
+        p = Put(p, r.Altitude, '\t');
+        out.Advance(Put(p, r.IconCode, '\n'));
+    }
+
+  private:
+    std::string monitor_, scratch_;
+    vireo::DecodedPacket packet_;
+};
 
 }  // namespace
 
 int main() {
-    char time[16] = "00:00:00";
-    const std::time_t now = std::time(nullptr);
-    if (const std::tm* local = std::localtime(&now))
-        std::strftime(time, sizeof time, "%H:%M:%S", local);
-
-    Output out;
-    std::string scratch, pending, block(kBlock, '\0');
+    static Output out;
+    Decoder decoder;
+    std::string pending;
+    static char block[kBlock];
     for (;;) {
-        const std::size_t got = std::fread(block.data(), 1, block.size(), stdin);
+        const std::size_t got = std::fread(block, 1, sizeof block, stdin);
         if (got == 0) break;
-        std::string_view data(block.data(), got);
+        std::string_view data(block, got);
         // Complete lines go straight from the block; a line cut by the block's end waits.
         for (auto nl = data.find('\n'); nl != std::string_view::npos; nl = data.find('\n')) {
             if (pending.empty()) {
-                DecodeLine(data.substr(0, nl), time, scratch, out);
+                decoder.Line(data.substr(0, nl), out);
             } else {
                 pending += data.substr(0, nl);
-                DecodeLine(pending, time, scratch, out);
+                decoder.Line(pending, out);
                 pending.clear();
             }
             data.remove_prefix(nl + 1);
         }
         pending += data;
     }
-    if (!pending.empty()) DecodeLine(pending, time, scratch, out);
+    if (!pending.empty()) decoder.Line(pending, out);
     return 0;
 }
