@@ -55,9 +55,9 @@ bool UnwrapRelayed(std::string_view& header, std::string_view& info, std::string
     return true;
 }
 
-// Empties a result field by field: only what a previous packet engaged is destroyed. A report
-// stays engaged with an empty call, keeping its storage for the next report stored (the
-// decoders' Store writes into it); DecodePacket drops it when no report replaced it.
+// Empties a result field by field: only what a previous packet engaged is destroyed. The report
+// (with an empty call) and the comment stay engaged, keeping their storage for the next packet's
+// (the decoders write into them); DecodePacket drops them when they were not replaced.
 void Clear(DecodedPacket& packet) {
     packet.lineCount = 0;
     packet.lines[0] = packet.lines[1] = {};
@@ -65,7 +65,7 @@ void Clear(DecodedPacket& packet) {
     packet.call.reset();
     PacketDetails& d = packet.details;
     for (auto* field : {&d.latitude, &d.longitude, &d.message, &d.course, &d.speedKnots,
-                        &d.speedKmh, &d.altitude, &d.comment}) {
+                        &d.speedKmh, &d.altitude}) {
         field->reset();
     }
     packet.withoutCourseSpeed = false;
@@ -131,8 +131,9 @@ DecodedPacket DecodePacket(std::string_view monitorText, std::string& scratch) {
 void DecodePacket(std::string_view monitorText, std::string& scratch, DecodedPacket& packet) {
     Clear(packet);
     Decode(monitorText, scratch, packet);
-    // A stored report's call has its 9 characters.
+    // A stored report's call has its 9 characters; a kept packet has a call and a comment.
     if (packet.report && packet.report->Call.empty()) packet.report.reset();
+    if (!packet.call) packet.details.comment.reset();
 }
 
 }  // namespace vireo

@@ -49,6 +49,15 @@ void PutSpeedKmh(DecodedPacket& packet, double knots) {
     packet.details.speedKmh.emplace(buffer, PutOneDecimal(buffer, knots * kKmhPerKnot));
 }
 
+void PutComment(DecodedPacket& packet, std::string_view comment) {
+    std::optional<std::string>& field = packet.details.comment;
+    if (field) {
+        field->assign(comment);
+    } else {
+        field.emplace(comment);
+    }
+}
+
 void ReportTexts::PutCourseSpeed(long long course, double speedKnots) {
     char* p = PutNumber(courseSpeed, course, 3);
     *p++ = '/';

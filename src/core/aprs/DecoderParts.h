@@ -42,6 +42,10 @@ std::size_t AltitudeFromComment(std::string_view field, std::size_t from, char* 
 // Writes `value` with one decimal ("66.7") as the details' km/h text.
 void PutSpeedKmh(DecodedPacket& packet, double knots);
 
+// Sets the details' comment; every decoder does for a packet it keeps, with its call. A comment
+// left engaged in a reused result (see Clear in Decode.cpp) is written over, keeping its storage.
+void PutComment(DecodedPacket& packet, std::string_view comment);
+
 // A report being put together in fixed buffers; copied into the packet at the end only.
 struct ReportTexts {
     char call[9];

@@ -184,7 +184,7 @@ void DecodeMicE(std::string_view header, std::string_view info, DecodedPacket& p
     details.speedKnots.emplace(buffer, PutNumber(buffer, knots, 3));
     PutSpeedKmh(packet, knots);
     details.altitude.emplace(texts.altitude, texts.altitudeLength);
-    details.comment.emplace(comment);
+    PutComment(packet, comment);
 
     // A position at 0 degrees is what a receiver without a fix sends: shown, not stored.
     if ((latDegrees == 0 && latRest == 0) || lonZero) return;

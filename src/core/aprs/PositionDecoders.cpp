@@ -33,7 +33,7 @@ int ReadCoordinate(std::string_view s, std::size_t degreeDigits, std::string_vie
                    int limit, bool& zero) {
     const std::size_t dot = degreeDigits + 2;
     if (!AllDigits(s.substr(0, degreeDigits)) || s[dot] != '.' ||
-        hemispheres.find(s[dot + 3]) == std::string_view::npos) {
+        (s[dot + 3] != hemispheres[0] && s[dot + 3] != hemispheres[1])) {
         return -1;
     }
     const std::size_t places[4] = {degreeDigits, degreeDigits + 1, dot + 1, dot + 2};
@@ -110,7 +110,7 @@ void DecodeUncompressed(std::string_view header, std::string_view info, DecodedP
     details.speedKnots.emplace(speed);
     PutSpeedKmh(packet, knots);
     details.altitude.emplace(texts.altitude, texts.altitudeLength);
-    details.comment.emplace(info.substr(26));
+    PutComment(packet, info.substr(26));
 
     if (latZero || lonZero) return;
     lat.copy(texts.position, 8);
@@ -179,7 +179,7 @@ void DecodeCompressed(std::string_view header, std::string_view info, DecodedPac
         details.speedKmh.emplace();
     }
     details.altitude.emplace(texts.altitude, texts.altitudeLength);
-    details.comment.emplace(info.size() > 13 ? info.substr(13) : std::string_view{});
+    PutComment(packet, info.size() > 13 ? info.substr(13) : std::string_view{});
 
     if (latitude == 0.0f || longitude == 0.0f) return;
     // Compressed reports without course and speed are shown, not stored.
