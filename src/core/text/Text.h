@@ -63,6 +63,16 @@ inline char* PutNumber(char* out, long long value, int width) {
         }
         return pairs;
     }();
+    // The fields of packets and positions: two or three places that the value fills.
+    if (width == 2 && value >= 0 && value < 100) {
+        std::memcpy(out, &kPairs[2 * value], 2);
+        return out + 2;
+    }
+    if (width == 3 && value >= 0 && value < 1000) {
+        *out = static_cast<char>('0' + value / 100);
+        std::memcpy(out + 1, &kPairs[2 * (value % 100)], 2);
+        return out + 3;
+    }
     unsigned long long v = static_cast<unsigned long long>(value);
     if (value < 0) {
         *out++ = '-';
