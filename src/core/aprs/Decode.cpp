@@ -64,10 +64,13 @@ void Clear(DecodedPacket& packet) {
     packet.format.reset();
     packet.call.reset();
     PacketDetails& d = packet.details;
-    for (auto* field : {&d.latitude, &d.longitude, &d.message, &d.course, &d.speedKnots,
-                        &d.speedKmh, &d.altitude}) {
-        field->reset();
-    }
+    d.latitude.reset();
+    d.longitude.reset();
+    d.message.reset();
+    d.course.reset();
+    d.speedKnots.reset();
+    d.speedKmh.reset();
+    d.altitude.reset();
     packet.withoutCourseSpeed = false;
     if (packet.report) packet.report->Call.clear();
 }

@@ -65,13 +65,27 @@ void ReportTexts::PutCourseSpeed(long long course, double speedKnots) {
     courseSpeedLength = static_cast<std::size_t>(p - courseSpeed);
 }
 
+namespace {
+
+// Writes `text` over `to`: in place when the length is the same, as it mostly is for the report
+// of a reused result.
+void Overwrite(std::string& to, const char* text, std::size_t length) {
+    if (to.size() == length) {
+        std::memcpy(to.data(), text, length);
+    } else {
+        to.assign(text, length);
+    }
+}
+
+}  // namespace
+
 void ReportTexts::Store(DecodedPacket& packet) const {
     PositionReport& report = packet.report ? *packet.report : packet.report.emplace();
-    report.Call.assign(call, sizeof call);
-    report.Position.assign(position, sizeof position);
-    report.CourseSpeed.assign(courseSpeed, courseSpeedLength);
-    report.Altitude.assign(altitude, altitudeLength);
-    report.IconCode.assign(iconCode);
+    Overwrite(report.Call, call, sizeof call);
+    Overwrite(report.Position, position, sizeof position);
+    Overwrite(report.CourseSpeed, courseSpeed, courseSpeedLength);
+    Overwrite(report.Altitude, altitude, altitudeLength);
+    Overwrite(report.IconCode, iconCode.data(), iconCode.size());
 }
 
 }  // namespace vireo::detail

@@ -63,15 +63,19 @@ inline char* PutNumber(char* out, long long value, int width) {
         }
         return pairs;
     }();
-    // The fields of packets and positions: two or three places that the value fills.
-    if (width == 2 && value >= 0 && value < 100) {
-        std::memcpy(out, &kPairs[2 * value], 2);
+    // Values below 1000 in at most three places (course, speed, degrees, minutes), at once.
+    if (value >= 0 && value < 1000 && width <= 3) {
+        const auto v = static_cast<unsigned>(value);
+        int places = v < 10 ? 1 : v < 100 ? 2 : 3;
+        if (places < width) places = width;
+        if (places == 3) {
+            *out++ = static_cast<char>('0' + v / 100);
+        } else if (places == 1) {
+            *out = static_cast<char>('0' + v);
+            return out + 1;
+        }
+        std::memcpy(out, &kPairs[2 * (v % 100)], 2);
         return out + 2;
-    }
-    if (width == 3 && value >= 0 && value < 1000) {
-        *out = static_cast<char>('0' + value / 100);
-        std::memcpy(out + 1, &kPairs[2 * (value % 100)], 2);
-        return out + 3;
     }
     unsigned long long v = static_cast<unsigned long long>(value);
     if (value < 0) {
