@@ -60,7 +60,8 @@ bool UnwrapRelayed(std::string_view& header, std::string_view& info, std::string
 // (the decoders write into them); DecodePacket drops them when they were not replaced.
 void Clear(DecodedPacket& packet) {
     packet.lineCount = 0;
-    packet.lines[0] = packet.lines[1] = {};
+    packet.lines[0] = {};
+    packet.lines[1] = {};
     packet.format.reset();
     packet.call.reset();
     PacketDetails& d = packet.details;

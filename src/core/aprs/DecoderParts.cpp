@@ -35,8 +35,17 @@ std::size_t CallField(std::string_view header, char (&call)[9]) {
 std::size_t AltitudeFromComment(std::string_view field, std::size_t from, char* out) {
     const auto at = from < field.size() ? field.find("/A=", from) : std::string_view::npos;
     if (at != std::string_view::npos) {
-        // The 6 characters after "/A=", or those that remain.
-        if (const auto feet = ReadNumber(field.substr(at + 3, 6))) {
+        // The 6 characters after "/A=", or those that remain; mostly six digits.
+        const std::string_view text = field.substr(at + 3, 6);
+        std::optional<double> feet;
+        if (text.size() == 6 && AllDigits(text)) {
+            long long value = 0;
+            for (const char c : text) value = value * 10 + (c - '0');
+            feet = static_cast<double>(value);
+        } else {
+            feet = ReadNumber(text);
+        }
+        if (feet) {
             return static_cast<std::size_t>(PutNumber(out, RoundHalfAway(*feet * 0.3048), 1) - out);
         }
     }

@@ -66,8 +66,9 @@ bool FieldBytesInRange(std::string_view info) {
     return true;
 }
 
-// Longitude "dddmm.hh" from information field bytes 1-3 (0-based), written into `out`.
-void PutLongitude(std::string_view info, int lonOffset, char* out) {
+// Longitude "dddmm.hh" from information field bytes 1-3 (0-based), written into `out`; true when
+// it is 0.
+bool PutLongitude(std::string_view info, int lonOffset, char* out) {
     int d = Byte(info, 1) - 28 + lonOffset;
     if (d >= 180 && d <= 189) {
         d -= 80;
@@ -80,6 +81,7 @@ void PutLongitude(std::string_view info, int lonOffset, char* out) {
     p = PutNumber(p, m, 2);
     *p++ = '.';
     PutNumber(p, Byte(info, 3) - 28, 2);
+    return d == 0 && m == 0 && Byte(info, 3) == 28;
 }
 
 bool IsBase91(char c) {
@@ -166,9 +168,8 @@ void DecodeMicE(std::string_view header, std::string_view info, DecodedPacket& p
 
     texts.position[8] = ' ';
     char* lon = texts.position + 9;
-    PutLongitude(info, IsFlagSet(dest[4]) ? 100 : 0, lon);
+    const bool lonZero = PutLongitude(info, IsFlagSet(dest[4]) ? 100 : 0, lon);
     lon[8] = IsFlagSet(dest[5]) ? 'W' : 'E';
-    const bool lonZero = std::string_view(lon, 8) == "00000.00";
 
     texts.iconCode = SymbolIconCode(symbol, table);
     std::string_view comment;

@@ -1,4 +1,5 @@
 // Uncompressed ("4903.50N/07201.75W>088/036") and compressed ("/5L!!<*e7>7P[") APRS positions.
+#include <array>
 #include <cmath>
 
 #include "aprs/DecoderParts.h"
@@ -153,8 +154,17 @@ void DecodeCompressed(std::string_view header, std::string_view info, DecodedPac
         info.size() > 12 && info[12] >= '!' && (((info[12] - 33) >> 3) & 3) == 2;
     const bool hasCourseSpeed = c >= 0 && c <= 89 && s >= 0 && s <= 90 && !altitudeInCs;
     const int courseValue = c * 4;
-    float speed = 1;
-    for (int i = 0; i < s; ++i) speed *= 1.08f;
+    // 1.08^s, multiplied up in single precision, for the speed bytes in use.
+    static constexpr auto kSpeedPowers = [] {
+        std::array<float, 91> powers{};
+        float power = 1;
+        for (float& p : powers) {
+            p = power;
+            power *= 1.08f;
+        }
+        return powers;
+    }();
+    const float speed = hasCourseSpeed ? kSpeedPowers[static_cast<std::size_t>(s)] : 1.0f;
     const long long knots = RoundHalfAway(static_cast<double>(speed - 1.0f));
 
     texts.iconCode = SymbolIconCode(symbol, table);
