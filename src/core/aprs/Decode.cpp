@@ -56,8 +56,9 @@ bool UnwrapRelayed(std::string_view& header, std::string_view& info, std::string
 }
 
 // Empties a result field by field: only what a previous packet engaged is destroyed. The report
-// (with an empty call) and the comment stay engaged, keeping their storage for the next packet's
-// (the decoders write into them); DecodePacket drops them when they were not replaced.
+// and the comment stay engaged, keeping their storage for the next packet's (the decoders write
+// over them), and DecodePacket drops them when they were not replaced. The report is marked by a
+// carriage return at the start of its call, which no call holds (lines end there).
 void Clear(DecodedPacket& packet) {
     packet.lineCount = 0;
     packet.lines[0] = {};
@@ -73,7 +74,7 @@ void Clear(DecodedPacket& packet) {
     d.speedKmh.reset();
     d.altitude.reset();
     packet.withoutCourseSpeed = false;
-    if (packet.report) packet.report->Call.clear();
+    if (packet.report && !packet.report->Call.empty()) packet.report->Call[0] = '\r';
 }
 
 bool IsSymbolTableId(char c) {
@@ -135,8 +136,11 @@ DecodedPacket DecodePacket(std::string_view monitorText, std::string& scratch) {
 void DecodePacket(std::string_view monitorText, std::string& scratch, DecodedPacket& packet) {
     Clear(packet);
     Decode(monitorText, scratch, packet);
-    // A stored report's call has its 9 characters; a kept packet has a call and a comment.
-    if (packet.report && packet.report->Call.empty()) packet.report.reset();
+    // A report not written over keeps its mark (or its empty call, from the caller); a kept
+    // packet has a call and a comment.
+    if (packet.report && (packet.report->Call.empty() || packet.report->Call[0] == '\r')) {
+        packet.report.reset();
+    }
     if (!packet.call) packet.details.comment.reset();
 }
 

@@ -80,7 +80,7 @@ namespace {
 // of a reused result.
 void Overwrite(std::string& to, const char* text, std::size_t length) {
     if (to.size() == length) {
-        std::memcpy(to.data(), text, length);
+        PutText(to.data(), std::string_view(text, length));
     } else {
         to.assign(text, length);
     }

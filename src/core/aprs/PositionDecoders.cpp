@@ -1,6 +1,7 @@
 // Uncompressed ("4903.50N/07201.75W>088/036") and compressed ("/5L!!<*e7>7P[") APRS positions.
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "aprs/DecoderParts.h"
 #include "aprs/SymbolIcon.h"
@@ -114,9 +115,9 @@ void DecodeUncompressed(std::string_view header, std::string_view info, DecodedP
     PutComment(packet, info.substr(26));
 
     if (latZero || lonZero) return;
-    lat.copy(texts.position, 8);
+    std::memcpy(texts.position, lat.data(), 8);
     texts.position[8] = ' ';
-    lon.copy(texts.position + 9, 9);
+    std::memcpy(texts.position + 9, lon.data(), 9);
     texts.PutCourseSpeed(courseValue, knots);
     texts.Store(packet);
 }

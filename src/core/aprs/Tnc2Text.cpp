@@ -1,40 +1,8 @@
 #include "aprs/Tnc2Text.h"
 
-#include <cstdint>
-#include <cstring>
-
 #include "text/Text.h"
 
 namespace vireo {
-
-namespace {
-
-char* Put(char* out, std::string_view text) {
-    const char* in = text.data();
-    const std::size_t n = text.size();
-    if (n >= 16) {
-        std::memcpy(out, in, n);
-    } else if (n >= 8) {
-        std::uint64_t a, b;
-        std::memcpy(&a, in, 8);
-        std::memcpy(&b, in + n - 8, 8);
-        std::memcpy(out, &a, 8);
-        std::memcpy(out + n - 8, &b, 8);
-    } else if (n >= 4) {
-        std::uint32_t a, b;
-        std::memcpy(&a, in, 4);
-        std::memcpy(&b, in + n - 4, 4);
-        std::memcpy(out, &a, 4);
-        std::memcpy(out + n - 4, &b, 4);
-    } else if (n > 0) {
-        out[0] = in[0];
-        out[n / 2] = in[n / 2];
-        out[n - 1] = in[n - 1];
-    }
-    return out + n;
-}
-
-}  // namespace
 
 std::optional<std::string> Tnc2ToMonitorText(std::string_view tnc2, std::string_view time) {
     std::string text;
@@ -59,17 +27,17 @@ bool Tnc2ToMonitorText(std::string_view tnc2, std::string_view time, std::string
     const std::size_t room = kFrom.size() + tnc2.size() + kTo.size() + kVia.size() +
                              kControl.size() + 20 + kTime.size() + time.size() + kEnd.size() + 1;
     if (out.size() < room) out.resize(room);
-    char* p = Put(out.data(), kFrom);
-    p = Put(p, tnc2.substr(0, gt));
-    p = Put(p, kTo);
-    p = Put(p, addresses.substr(0, comma));
-    if (comma != std::string_view::npos) p = Put(Put(p, kVia), addresses.substr(comma + 1));
-    p = Put(p, kControl);
+    char* p = PutText(out.data(), kFrom);
+    p = PutText(p, tnc2.substr(0, gt));
+    p = PutText(p, kTo);
+    p = PutText(p, addresses.substr(0, comma));
+    if (comma != std::string_view::npos) p = PutText(PutText(p, kVia), addresses.substr(comma + 1));
+    p = PutText(p, kControl);
     p = PutNumber(p, static_cast<long long>(info.size()), 1);
-    p = Put(p, kTime);
-    p = Put(p, time);
-    p = Put(p, kEnd);
-    p = Put(p, info);
+    p = PutText(p, kTime);
+    p = PutText(p, time);
+    p = PutText(p, kEnd);
+    p = PutText(p, info);
     *p++ = '\r';
     out.resize(static_cast<std::size_t>(p - out.data()));
     return true;
