@@ -53,9 +53,13 @@ std::size_t AltitudeFromComment(std::string_view field, std::size_t from, char* 
     return 3;
 }
 
-void PutSpeedKmh(DecodedPacket& packet, double knots) {
+void PutSpeedKmh(DecodedPacket& packet, long long knots) {
+    const long long tenths = (knots * 1852 + 50) / 100;
     char buffer[32];
-    packet.details.speedKmh.emplace(buffer, PutOneDecimal(buffer, knots * kKmhPerKnot));
+    char* p = PutNumber(buffer, tenths / 10, 1);
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + tenths % 10);
+    packet.details.speedKmh.emplace(buffer, p);
 }
 
 void PutComment(DecodedPacket& packet, std::string_view comment) {
@@ -67,10 +71,10 @@ void PutComment(DecodedPacket& packet, std::string_view comment) {
     }
 }
 
-void ReportTexts::PutCourseSpeed(long long course, double speedKnots) {
+void ReportTexts::PutCourseSpeed(long long course, long long knots) {
     char* p = PutNumber(courseSpeed, course, 3);
     *p++ = '/';
-    p = PutNumber(p, RoundHalfAway(speedKnots * kKmhPerKnot), 3);
+    p = PutNumber(p, (knots * 1852 + 500) / 1000, 3);
     courseSpeedLength = static_cast<std::size_t>(p - courseSpeed);
 }
 

@@ -39,8 +39,12 @@ std::size_t CallField(std::string_view header, char (&call)[9]);
 // returns its length. "---" when there is none.
 std::size_t AltitudeFromComment(std::string_view field, std::size_t from, char* out);
 
-// Writes `value` with one decimal ("66.7") as the details' km/h text.
-void PutSpeedKmh(DecodedPacket& packet, double knots);
+// The speeds of the formats are whole knots, 0 to a few thousand. Their km/h are worked out in
+// whole numbers: knots x 1852 in thousandths, rounded half up. For every speed below 5,000,000
+// knots that gives what rounding knots x 1.852 in double precision gives, ties included.
+
+// Writes the speed in km/h with one decimal ("66.7") as the details' km/h text.
+void PutSpeedKmh(DecodedPacket& packet, long long knots);
 
 // Sets the details' comment; every decoder does for a packet it keeps, with its call. A comment
 // left engaged in a reused result (see Clear in Decode.cpp) is written over, keeping its storage.
@@ -56,8 +60,8 @@ struct ReportTexts {
     std::size_t altitudeLength = 0;
     std::string_view iconCode;
 
-    // Writes "ccc/sss" (speed in km/h from whole knots).
-    void PutCourseSpeed(long long course, double speedKnots);
+    // Writes "ccc/sss" (speed in whole km/h).
+    void PutCourseSpeed(long long course, long long knots);
     // Engages the packet's report with these texts (written into the one engaged, if any).
     void Store(DecodedPacket& packet) const;
 };

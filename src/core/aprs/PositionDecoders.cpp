@@ -183,7 +183,7 @@ void DecodeCompressed(std::string_view header, std::string_view info, DecodedPac
         char buffer[32];
         details.course.emplace(buffer, PutNumber(buffer, courseValue, 3));
         details.speedKnots.emplace(buffer, PutNumber(buffer, knots, 3));
-        PutSpeedKmh(packet, static_cast<double>(knots));
+        PutSpeedKmh(packet, knots);
     } else {
         details.course.emplace("---");
         details.speedKnots.emplace("---");
@@ -196,7 +196,7 @@ void DecodeCompressed(std::string_view header, std::string_view info, DecodedPac
     // Compressed reports without course and speed are shown, not stored.
     packet.withoutCourseSpeed = !hasCourseSpeed;
     if (!hasCourseSpeed) return;
-    texts.PutCourseSpeed(courseValue, static_cast<double>(knots));
+    texts.PutCourseSpeed(courseValue, knots);
     texts.Store(packet);
 }
 

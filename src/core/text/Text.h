@@ -123,17 +123,6 @@ inline char* PutText(char* out, std::string_view text) {
     return out + n;
 }
 
-// Writes `value` rounded to one decimal ("0.0" pattern, "." as decimal point).
-inline char* PutOneDecimal(char* out, double value) {
-    const long long tenths = RoundHalfAway(value * 10.0);
-    if (tenths < 0) *out++ = '-';
-    const long long magnitude = tenths < 0 ? -tenths : tenths;
-    out = PutNumber(out, magnitude / 10, 1);
-    *out++ = '.';
-    *out++ = static_cast<char>('0' + magnitude % 10);
-    return out;
-}
-
 // The number a box or line text starts with: leading blanks skipped, the longest leading decimal
 // number taken, 0 when there is none.
 double LeadingNumber(std::string_view text);
@@ -173,8 +162,5 @@ std::string DecimalText(double value);
 
 // `text` with &, <, >, " and ' replaced by character references.
 std::string EscapeHtml(std::string_view text);
-
-// Knots to km/h.
-inline constexpr double kKmhPerKnot = 1.852;
 
 }  // namespace vireo
