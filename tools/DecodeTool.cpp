@@ -6,10 +6,6 @@
 // Input and output go in large blocks, so that a log of millions of packets is read and written
 // without a system call per line, and the monitor text of each line is built in one reused
 // buffer. The time in the monitor header is not printed, so no clock is read.
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -17,6 +13,13 @@
 #include "aprs/Decode.h"
 #include "aprs/Tnc2Text.h"
 #include "text/Text.h"
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#define VIREO_MAP_INPUT 1
+#endif
 
 namespace {
 
@@ -81,7 +84,9 @@ void DecodeLines(std::string_view data, Decoder& decoder, Output& out) {
     for (auto nl = data.find('\n'); nl != std::string_view::npos; nl = data.find('\n')) {
         // The mapped pages come from memory the processor has not seen yet: ask for what
         // follows ahead of the decoding.
+#if defined(__GNUC__)
         __builtin_prefetch(data.data() + 2048);
+#endif
         decoder.Line(data.substr(0, nl), out);
         data.remove_prefix(nl + 1);
     }
@@ -93,18 +98,24 @@ void DecodeLines(std::string_view data, Decoder& decoder, Output& out) {
 int main() {
     static Output out;
     Decoder decoder;
+#if VIREO_MAP_INPUT
     // A file is mapped whole, when it is read from its start; anything else is read in blocks.
     struct stat file {};
     if (fstat(0, &file) == 0 && S_ISREG(file.st_mode) && file.st_size > 0 &&
         lseek(0, 0, SEEK_CUR) == 0) {
         const auto size = static_cast<std::size_t>(file.st_size);
+#if defined(MAP_POPULATE)
         void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, 0, 0);
+#else
+        void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, 0, 0);
+#endif
         if (map != MAP_FAILED) {
             DecodeLines(std::string_view(static_cast<const char*>(map), size), decoder, out);
             munmap(map, size);
             return 0;
         }
     }
+#endif
     std::string pending;
     static char block[kBlock];
     for (;;) {
