@@ -7,7 +7,6 @@
 #include <tuple>
 
 #include "earth/KmlDocument.h"
-#include "earth/StyleFile.h"
 
 namespace {
 
@@ -59,7 +58,6 @@ void CheckUtf8AndMarkup(std::string_view doc) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    (void)vireo::StyleTextFromContent(input, "/icons");
 
     // Fields split at 0x1F: flags, followed call, view range, tilt, heading, min and max range,
     // then pairs of station line and altitude text.
