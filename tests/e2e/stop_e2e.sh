@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Stopping the real program at awkward moments, each run from a copy of the build folder's files
-# with a small TNC on port 8000 that counts connections and sends one moving station:
+# with the replay TNC on port 8000 playing one moving station:
 #   1. headless (offscreen), with a refresh that asks a question at start-up and a window 100,000,000
 #      twips high: the box's default answer is taken, the TNC is connected, the document served;
 #      one SIGTERM ends it with the stations saved;
@@ -10,40 +10,21 @@
 #      port 8008 closed;
 #   3. a damaged settings file is named on stderr when the defaults replace it.
 #
-#   stop_e2e.sh <vireo-decoder>
+#   stop_e2e.sh <vireo-decoder> <vireo-agw-replay>
 # Exit status: 0 pass, 77 a tool is missing (skipped), anything else failure.
 set -u
-SELF=$(readlink -f "$0") ARGS=("$@") TOOLS="curl python3"
-APP=$(readlink -f "$1")
+SELF=$(readlink -f "$0") ARGS=("$@") TOOLS="curl"
+APP=$(readlink -f "$1") REPLAY=$(readlink -f "$2")
 # shellcheck source=e2e_common.sh
 . "$(dirname "$SELF")/e2e_common.sh"
 mkdir home && export HOME=$WORK/home XDG_DATA_HOME=$WORK/home
 
-# The TNC: answers nothing, sends one monitored position report to each connection, logs each.
-python3 - <<'EOF' &
-import socket, struct, threading, time
-text = (b" 1:Fm N0CALL-9 To APRS Via WIDE1-1 <UI pid=F0 Len=40 PF=0 >[09:38:22]\r"
-        b"=4903.50N/07201.75W>088/036/A=001234\r")
-frame = b"\0" * 4 + b"U" + b"\0" * 23 + struct.pack("<I", len(text)) + b"\0" * 4 + text
-server = socket.create_server(("127.0.0.1", 8000))
-server.settimeout(1)
-end = time.time() + 100
-def serve(c):
-    c.settimeout(1)
-    try:
-        c.sendall(frame)
-        while time.time() < end and c.recv(4096): pass
-    except OSError: pass
-    c.close()
-while time.time() < end:
-    try: c, _ = server.accept()
-    except socket.timeout: continue
-    with open("tnc.log", "a") as log: log.write("connect\n")
-    threading.Thread(target=serve, args=(c,), daemon=True).start()
-EOF
+# The TNC: the replay TNC playing one moving station over and over; it logs each connection.
+printf 'N0CALL-9>APRS,WIDE1-1:=4903.50N/07201.75W>088/036/A=001234\n' >drive.log
+"$REPLAY" --loop drive.log >tnc.log 2>&1 &
 PIDS+=($!)
-touch tnc.log
-for _ in $(seq 50); do ss -Hltn '( sport = :8000 )' | grep -q . && break; sleep 0.1; done
+connects() { grep -c ' connected$' tnc.log; }
+wait_until 5 grep -q waiting tnc.log || fail "no replay TNC on port 8000"
 
 # folder <name>: a copy of the executable, its icon set and its sound.
 folder() {
@@ -63,7 +44,7 @@ run() {
     local pid=$!
     sleep "$3"
     ${4:-true}
-    CONNECTS=$(wc -l <tnc.log)
+    CONNECTS=$(connects)
     kill -TERM "$pid"
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$pid" 2>/dev/null; then
@@ -73,7 +54,7 @@ run() {
     wait "$pid"
     STATUS=$?
     sleep 0.5
-    [ "$(wc -l <tnc.log)" = "$CONNECTS" ] || fail "$1: connected to the TNC after the stop"
+    [ "$(connects)" = "$CONNECTS" ] || fail "$1: connected to the TNC after the stop"
     ! served || fail "$1: port 8008 still answers after the exit"
 }
 
@@ -81,7 +62,7 @@ run() {
 folder headless && settings headless 8000 7000 100000000
 connected() {
     wait_until 10 served || fail "headless: no document on port 8008"
-    wait_until 5 test -s tnc.log && [ "$(wc -l <tnc.log)" = 1 ] || fail "headless: the TNC was not connected"
+    wait_until 5 grep -q " connected$" tnc.log && [ "$(connects)" = 1 ] || fail "headless: the TNC was not connected"
     sleep 1
 }
 run headless offscreen 0 connected
