@@ -12,9 +12,8 @@ namespace {
 TEST(ApplicationFolder, WritableFolderKeepsEverythingBesideTheExecutable) {
     QTemporaryDir bin;
     const ApplicationFolders folders = ChooseApplicationFolders(bin.path());
-    EXPECT_EQ(folders.data, bin.path());
-    EXPECT_EQ(folders.icons, bin.path() + "/Icons");
-    EXPECT_EQ(folders.resources, bin.path());
+    EXPECT_EQ(folders.data + "|" + folders.icons + "|" + folders.resources,
+              bin.path() + "|" + bin.path() + "/Icons|" + bin.path());
     EXPECT_EQ(QDir(bin.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
@@ -26,8 +25,9 @@ TEST(ApplicationFolder, UnwritableFolderUsesTheUserDataFolderAndTheInstalledFile
     const ApplicationFolders folders = ChooseApplicationFolders(prefix.path() + "/bin");
     EXPECT_EQ(folders.data, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     EXPECT_TRUE(QDir(folders.data).exists());
-    EXPECT_EQ(folders.icons, prefix.path() + "/share/vireo-decoder/Icons");
-    EXPECT_EQ(folders.resources, prefix.path() + "/share/vireo-decoder");
+    EXPECT_EQ(
+        folders.icons + "|" + folders.resources,
+        prefix.path() + "/share/vireo-decoder/Icons|" + prefix.path() + "/share/vireo-decoder");
     QDir(folders.data).removeRecursively();
     QStandardPaths::setTestModeEnabled(false);
 }

@@ -7,18 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
+#include "TestSupport.h"
 #include "stations/StationFiles.h"
 
 namespace vireo {
 namespace {
-
-std::string Read(const QDir& dir, const char* name) {
-    QFile file(dir.filePath(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "(missing)";
-}
 
 TEST(StationFilesCommit, AKilledSaveLeavesTheOldPairOrTheNewPair) {
     int oldPairs = 0;
@@ -40,8 +35,8 @@ TEST(StationFilesCommit, AKilledSaveLeavesTheOldPairOrTheNewPair) {
         EXPECT_EQ(WIFSIGNALED(status), stop <= kStationFilesCommitStages) << stop;
 
         RecoverStationFiles(folder.path());
-        const std::string pair =
-            Read(dir, kPositionsIniName) + " / " + Read(dir, kPositionsDatName);
+        const std::string pair = test::ReadFile(dir.filePath(kPositionsIniName)) + " / " +
+                                 test::ReadFile(dir.filePath(kPositionsDatName));
         const bool old = pair == "old ini / old dat";
         EXPECT_TRUE(old || pair == "new ini / new dat")
             << "stopped after stage " << stop << ": " << pair;

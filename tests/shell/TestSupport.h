@@ -14,6 +14,12 @@
 
 namespace vireo::test {
 
+// The bytes of a file, "(none)" when it cannot be read.
+inline std::string ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "(none)";
+}
+
 // Runs the event loop until `done` holds or `ms` pass; returns whether `done` held.
 inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
     QElapsedTimer clock;
@@ -62,20 +68,13 @@ struct FakeTnc {
     QByteArray received;
 };
 
-// A port on which nothing listens: bound once, then released.
-inline quint16 ClosedPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 // An HTTP client: connects at once, sends what it is told, keeps all it receives and notes when
 // the server closes.
 struct Client {
-    explicit Client(quint16 port, const QString& host = QStringLiteral("127.0.0.1")) {
+    explicit Client(quint16 port) {
         QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
         QObject::connect(&socket, &QTcpSocket::disconnected, [this] { closed = true; });
-        socket.connectToHost(host, port);
+        socket.connectToHost(QHostAddress::LocalHost, port);
     }
     void Send(const std::string& bytes) { socket.write(bytes.data(), std::ssize(bytes)); }
     bool WaitClosed(int ms = 5000) {
@@ -88,9 +87,8 @@ struct Client {
 };
 
 // One connection, one request, the whole answer up to the server's close.
-inline std::string Exchange(quint16 port, const std::string& request,
-                            const QString& host = QStringLiteral("127.0.0.1")) {
-    Client client(port, host);
+inline std::string Exchange(quint16 port, const std::string& request) {
+    Client client(port);
     client.Send(request);
     return client.WaitClosed() ? client.received.toStdString() : "(not closed)";
 }
@@ -116,10 +114,8 @@ struct Rig {
         options.openFile = [](const QString&) {};
         return options;
     }
-    // A file of the application folder, "(none)" when it cannot be read.
     std::string Read(std::string_view name) const {
-        QFile file(folder.filePath(QString::fromLatin1(name)));
-        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "(none)";
+        return ReadFile(folder.filePath(QString::fromLatin1(name)));
     }
 
     QTemporaryDir folder;

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextBrowser>
 
 #include "TestSupport.h"
 #include "shell/MainWindow.h"
@@ -139,7 +138,6 @@ TEST(WindowPanels, HelpIsFoundBesideTheProgramAndEndsWithTheWindow) {
     w.window.helpAction()->trigger();
     EXPECT_TRUE(w.window.helpWindow()->isVisible());
     EXPECT_EQ(w.window.helpWindow()->windowTitle(), " " + HelpTitle());
-    EXPECT_EQ(w.window.helpWindow()->Document()->toPlainText(), "Vireo help\n");
     w.window.close();
     EXPECT_FALSE(w.window.helpWindow()->isVisible());
     QDir::setCurrent(working);

@@ -2,8 +2,6 @@
 // Cancel, following from the panel and by double-click, cutting tracks.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "SessionFixture.h"
 
 namespace vireo {
@@ -30,15 +28,6 @@ TEST_F(SessionTest, SettingsPanelCorrectsTheBoxesAndAsksBeforeANewRefresh) {
               std::tuple("0", true, "Vireo_Decoder.xml", 6050));
     EXPECT_EQ(session.GetView().refreshBox, "6");
     EXPECT_FALSE(session.GetView().settingsPanel);
-
-    // OK to a new interval rewrites the link file and has Google Earth load it.
-    const Effects again = session.SettingsOk(session.Settings(), "2", now);
-    const Effects answered = session.Answer(QuestionId::RefreshChange, MessageAnswer::Ok, now);
-    EXPECT_TRUE(Box(again).ends_with("(4 sec) ?"));
-    EXPECT_TRUE(std::ranges::any_of(answered, [](const Effect& e) {
-        return std::holds_alternative<OpenWithDesktop>(e);  // Google Earth reloads the link
-    }));
-    EXPECT_EQ(session.Settings().RefreshMs, 4050);
 }
 
 TEST_F(SessionTest, FollowingFromThePanelAndByDoubleClick) {
