@@ -10,10 +10,6 @@
 namespace vireo {
 namespace {
 
-// Far more than any station list holds (5000 stations of a thousand points is about 100 MB);
-// a larger file is not read at all rather than exhausting memory.
-constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t{1} << 30;
-
 constexpr std::size_t kPointFixedBytes = 18;  // Lon, Lat, Alt length, Time
 constexpr std::size_t kSlotHeaderBytes = 10;  // dimension count, point count, lower bound
 
