@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Pictures of the window's three layouts for the README: the program, fed by the replay TNC
+# Pictures of the window's three layouts and of the follow panel for the README: the program, fed by the replay TNC
 # playing the sample drive, runs under Xvfb; xdotool switches the layouts and ImageMagick's
 # import takes each picture.
 #
-#   tools/screenshots.sh [BUILD_DIR]   (default: build) -> docs/window-{compact,settings,info}.png
+#   tools/screenshots.sh [BUILD_DIR]   (default: build) -> docs/window-{compact,follow,settings,info}.png
 #
 # Needs xvfb-run, xdotool and import (Debian: xvfb, xdotool, imagemagick). Uses ports 8000 and
 # 8008 of a private network namespace when one can be had, else of this machine.
@@ -45,6 +45,12 @@ done
 sleep 12  # stations arrive from the replay
 shoot() { xdotool windowfocus --sync "$WINDOW"; sleep 1; import -window "$WINDOW" "$2/window-$1.png"; }
 shoot compact "$2"
+xdotool windowfocus --sync "$WINDOW" key alt+g Return  # Follow a station
+sleep 1
+xdotool type car1-9
+shoot follow "$2"
+xdotool key Tab Tab space  # the follow panel's Cancel
+sleep 1
 xdotool windowfocus --sync "$WINDOW" key alt+f p  # More info Panel
 sleep 2
 shoot info "$2"
