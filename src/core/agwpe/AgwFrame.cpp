@@ -28,9 +28,10 @@ std::string MakeAgwFrame(char kind, std::string_view data, std::string_view from
 }
 
 void AgwFrameCutter::Append(std::string_view bytes) {
-    // Drop what was already handed out before growing, so the buffer never holds more than one
-    // incomplete frame plus the new arrival.
-    if (offset_ > 0) {
+    // Drop what was already handed out before growing, once it is at least half the buffer: the
+    // frames not yet taken (a backlog handled a slice at a time) are moved only now and then,
+    // not at every arrival, and the buffer stays within twice what is pending.
+    if (offset_ > 0 && offset_ * 2 >= buffer_.size()) {
         buffer_.erase(0, offset_);
         offset_ = 0;
     }
