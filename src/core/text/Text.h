@@ -96,6 +96,19 @@ inline char* PutNumber(char* out, long long value, int width) {
     return end;
 }
 
+namespace detail {
+// Copies `n` characters, at least as many as a Word holds and at most twice, with two
+// overlapping moves of one Word each.
+template <class Word>
+inline void CopyWithTwoWords(char* out, const char* in, std::size_t n) {
+    Word first, last;
+    std::memcpy(&first, in, sizeof(Word));
+    std::memcpy(&last, in + n - sizeof(Word), sizeof(Word));
+    std::memcpy(out, &first, sizeof(Word));
+    std::memcpy(out + n - sizeof(Word), &last, sizeof(Word));
+}
+}  // namespace detail
+
 // Copies `text` to `out` and returns its end. Texts shorter than 16 characters (calls, fields) are
 // copied with two overlapping moves of 8, 4 or 1 characters instead of a library call.
 inline char* PutText(char* out, std::string_view text) {
@@ -104,17 +117,9 @@ inline char* PutText(char* out, std::string_view text) {
     if (n >= 16) {
         std::memcpy(out, in, n);
     } else if (n >= 8) {
-        std::uint64_t first, last;
-        std::memcpy(&first, in, 8);
-        std::memcpy(&last, in + n - 8, 8);
-        std::memcpy(out, &first, 8);
-        std::memcpy(out + n - 8, &last, 8);
+        detail::CopyWithTwoWords<std::uint64_t>(out, in, n);
     } else if (n >= 4) {
-        std::uint32_t first, last;
-        std::memcpy(&first, in, 4);
-        std::memcpy(&last, in + n - 4, 4);
-        std::memcpy(out, &first, 4);
-        std::memcpy(out + n - 4, &last, 4);
+        detail::CopyWithTwoWords<std::uint32_t>(out, in, n);
     } else if (n > 0) {
         out[0] = in[0];
         out[n / 2] = in[n / 2];
