@@ -452,11 +452,10 @@ void MainWindow::ApplyLayout() {
     // again when one of them comes or goes.
     const int shape = layout * 4 + (v.followPanel ? 1 : 0) + (v.iconEditor ? 2 : 0);
     if (shape == shownShape_) return;
-    shownShape_ = shape;
-    if (layout == kSettings && layout != shownLayout_) {
+    if (layout == kSettings && (shownShape_ < 0 || shownShape_ / 4 != layout)) {
         settingsPanel_->Fill(shell_.GetSession().Settings(), v.refreshBox);
     }
-    shownLayout_ = layout;
+    shownShape_ = shape;
     infoPanel_->setVisible(layout == kInfo);
     settingsPanel_->setVisible(layout == kSettings);
     stationFrame_->setVisible(layout != kSettings);

@@ -118,8 +118,7 @@ class MainWindow : public QMainWindow {
     std::uint64_t shownStoreVersion_ = 0;
     int shownFollowFocus_ = 0;
     int shownIconFocus_ = 0;
-    int shownLayout_ = -1;
-    int shownShape_ = -1;  // the layout with the panels shown below the list
+    int shownShape_ = -1;  // 4 x the layout, plus the panels shown below the list
 
     QAction *connectAction_ = nullptr, *autoConnectAction_ = nullptr, *settingsAction_ = nullptr,
             *infoPanelAction_ = nullptr, *exitAction_ = nullptr;
