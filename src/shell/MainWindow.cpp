@@ -93,7 +93,10 @@ MainWindow::MainWindow(Shell& shell, QWidget* parent) : QMainWindow(parent), she
     connect(&refreshTimer_, &QTimer::timeout, this, &MainWindow::Refresh);
     connect(&shell_, &Shell::ViewChanged, this, [this] {
         if (isVisible()) {
-            refreshTimer_.start();
+            if (!refreshTimer_.isActive()) {
+                const qint64 since = sinceRefresh_.isValid() ? sinceRefresh_.elapsed() : 1000;
+                refreshTimer_.start(static_cast<int>(std::max<qint64>(0, 40 - since)));
+            }
         } else {
             Refresh();  // before it is shown, so that it opens where the settings put it
         }
@@ -359,6 +362,7 @@ float MainWindow::ToTwips(int pixels) const {
 }
 
 void MainWindow::Refresh() {
+    sinceRefresh_.start();
     const Session& session = shell_.GetSession();
     const View& v = session.GetView();
     const SettingsRecord& settings = session.Settings();

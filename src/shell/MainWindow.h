@@ -115,6 +115,7 @@ class MainWindow : public QMainWindow {
     QTimer refreshTimer_;
     QTimer stationListTimer_;
     QElapsedTimer sinceStationList_;
+    QElapsedTimer sinceRefresh_;
     std::uint64_t shownStoreVersion_ = 0;
     int shownFollowFocus_ = 0;
     int shownIconFocus_ = 0;

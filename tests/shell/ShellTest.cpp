@@ -48,7 +48,7 @@ TEST(Shell, TakesAStationFromTheTncShowsAndServesItAndSavesEverythingWhenTheWind
     window.connectAction()->trigger();
     ASSERT_TRUE(WaitFor(
         [&] { return tnc.received.toStdString() == MakeAgwRequest('m') + MakeAgwRequest('R'); }));
-    EXPECT_EQ(window.connectAction()->text(), "&Disconnect AGWPE");
+    EXPECT_TRUE(WaitFor([&] { return window.connectAction()->text() == "&Disconnect AGWPE"; }));
     tnc.Send(MakeAgwFrame('U',
                           " 1:Fm N3CALL-5 To APDR16 <UI pid=F0 Len=28 PF=0 >[09:38:22]\r"
                           "=4903.50N/07201.75W>088/036\r" +
