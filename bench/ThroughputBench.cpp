@@ -2,14 +2,19 @@
 // stations as fast as the socket takes them (the last case leaves 5,000 stations of 100 points),
 // while a Google Earth stand-in polls the document over HTTP every 200 ms. Measures how many
 // packets a second the program absorbs with the document built and served, how long the polls
-// during the flood wait for their answer (median, 99th percentile, longest). The stand-ins run on
-// threads of their own, as the real TNC and Google Earth run in processes of their own, and the
-// flood is written before the clock starts. (bench/peak_rss.sh measures the real program's memory.)
+// during the flood wait for their answer (median, 99th percentile, longest). The TNC stand-in
+// runs on a thread of its own with the flood written before the clock starts; the Google Earth
+// stand-in is a process of its own (this program started again with --poll PORT), as the real one
+// is, so that its reading shares nothing with the program but the machine.
+// (bench/peak_rss.sh measures the real program's memory.)
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -21,6 +26,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -105,25 +112,92 @@ bool SendAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// One poll on its own connection: the whole answer up to the server's close.
-std::string Poll(quint16 port) {
-    std::string answer;
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in to{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
-        SendAll(fd, "GET / HTTP/1.1\r\nHost: localhost\r\n\r\n")) {
-        char buffer[1 << 16];
-        for (ssize_t got; (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-            answer.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return answer;
-}
-
 std::int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+// One line per poll from the Google Earth stand-in: when it was sent and answered (the steady
+// clock is the machine's, the same in both processes), whether a document came, and how many
+// stations it held.
+struct PollRecord {
+    long long sentNs = 0, answeredNs = 0;
+    int document = 0, points = 0;
+};
+
+// One poll on its own connection, read up to the server's close as it comes: whether it is a
+// document and how many stations it shows. The answer is not kept, so that the stand-in does not
+// time the growing of a buffer of many megabytes along with the program's answer.
+void Poll(quint16 port, PollRecord& record) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in to{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
+        SendAll(fd, "GET / HTTP/1.1\r\nHost: localhost\r\n\r\n")) {
+        constexpr std::string_view kDocument = "HTTP/1.0 200", kPoint = "</Point>";
+        // The end of the bytes before stays in front of the new ones, for a mark cut in two.
+        static char buffer[(1 << 16) + kDocument.size()];
+        std::size_t kept = 0;
+        bool begun = false;
+        for (ssize_t got; (got = ::recv(fd, buffer + kept, sizeof buffer - kept, 0)) > 0;) {
+            const std::string_view bytes(buffer, kept + static_cast<std::size_t>(got));
+            if (!begun && bytes.size() >= kDocument.size()) {
+                record.document = bytes.starts_with(kDocument) ? 1 : 0;
+                begun = true;
+            }
+            for (std::size_t at = 0; (at = bytes.find(kPoint, at)) != std::string_view::npos;
+                 at += kPoint.size()) {
+                ++record.points;
+            }
+            kept = begun ? std::min(bytes.size(), kPoint.size() - 1) : bytes.size();
+            std::memmove(buffer, bytes.data() + bytes.size() - kept, kept);
+        }
+    }
+    ::close(fd);
+}
+
+// The Google Earth stand-in's process: a poll every 200 ms until its standard input closes.
+int PollEvery200Ms(quint16 port) {
+    for (auto next = std::chrono::steady_clock::now();;) {
+        next += std::chrono::milliseconds(200);
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+            next - std::chrono::steady_clock::now());
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (::poll(&input, 1, static_cast<int>(std::max<long long>(0, wait.count()))) != 0) {
+            return 0;
+        }
+        PollRecord r;
+        r.sentNs = NowNs();
+        Poll(port, r);
+        r.answeredNs = NowNs();
+        std::printf("%lld %lld %d %d\n", r.sentNs, r.answeredNs, r.document, r.points);
+        std::fflush(stdout);
+    }
+}
+
+// Starts the stand-in; `input` closes to stop it, its records come on `output`.
+pid_t StartPoller(quint16 port, int& input, int& output) {
+    int toChild[2], fromChild[2];
+    if (::pipe2(toChild, O_CLOEXEC) != 0) return -1;
+    if (::pipe2(fromChild, O_CLOEXEC) != 0) {
+        ::close(toChild[0]);
+        ::close(toChild[1]);
+        return -1;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
+    std::string self = "/proc/self/exe", flag = "--poll", portText = std::to_string(port);
+    char* argv[] = {self.data(), flag.data(), portText.data(), nullptr};
+    pid_t pid = -1;
+    if (posix_spawn(&pid, self.c_str(), &actions, nullptr, argv, environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(toChild[0]);
+    ::close(fromChild[1]);
+    input = toChild[1];
+    output = fromChild[0];
+    return pid;
 }
 
 void BM_FloodOverLoopback(benchmark::State& state) {
@@ -163,8 +237,12 @@ void BM_FloodOverLoopback(benchmark::State& state) {
         // Every packet has been handled once the last one is on the monitor.
         const auto& monitor = shell.GetSession().GetView().monitorLines;
         std::atomic<bool> handled = false, stop = false;
-        QObject::connect(&shell, &vireo::Shell::ViewChanged,
-                         [&] { handled = monitor.size() == 2 && monitor[1] == lastInfo; });
+        std::int64_t handledNs = 0;
+        QObject::connect(&shell, &vireo::Shell::ViewChanged, [&] {
+            if (handled || monitor.size() != 2 || monitor[1] != lastInfo) return;
+            handledNs = NowNs();
+            handled = true;
+        });
         shell.Start();
         window.show();
         const quint16 httpPort = shell.Http().Port();
@@ -187,24 +265,25 @@ void BM_FloodOverLoopback(benchmark::State& state) {
 
         // Google Earth's part, thirty times as eager: a poll every 200 ms, each on its own
         // connection; the first one after the flood must see every station.
+        int toPoller = -1, fromPoller = -1;
+        const pid_t poller = StartPoller(httpPort, toPoller, fromPoller);
+        if (poller < 0) {
+            state.SkipWithError("cannot start the Google Earth stand-in");
+            stop = true;
+            tnc.join();
+            break;
+        }
         std::mutex mutex;
-        std::string lastDocument;
-        bool finalPolled = false;
-        std::thread earth([&] {
-            for (auto next = std::chrono::steady_clock::now(); !stop;) {
-                std::this_thread::sleep_until(next += std::chrono::milliseconds(200));
-                const bool during = !handled;
-                const std::int64_t sentNs = NowNs();
-                std::string answer = Poll(httpPort);
+        std::vector<PollRecord> records;
+        std::thread reader([&] {
+            FILE* lines = ::fdopen(fromPoller, "r");
+            PollRecord r;
+            while (std::fscanf(lines, "%lld %lld %d %d", &r.sentNs, &r.answeredNs, &r.document,
+                               &r.points) == 4) {
                 const std::lock_guard lock(mutex);
-                ++polls;
-                if (during) waits.push_back(static_cast<double>(NowNs() - sentNs) / 1e6);
-                if (answer.starts_with("HTTP/1.0 200")) {
-                    ++documentsServed;
-                    if (!during) lastDocument = std::move(answer);
-                }
-                finalPolled = finalPolled || !during;
+                records.push_back(r);
             }
+            std::fclose(lines);
         });
 
         QElapsedTimer limit;  // a flood that stalls ends the run instead of hanging it
@@ -216,23 +295,36 @@ void BM_FloodOverLoopback(benchmark::State& state) {
         state.SetIterationTime(static_cast<double>(NowNs() - startNs) / 1e9);
         const auto polled = [&] {
             const std::lock_guard lock(mutex);
-            return finalPolled;
+            return std::any_of(records.begin(), records.end(),
+                               [&](const PollRecord& r) { return r.sentNs >= handledNs; });
         };
         while (!polled() && limit.elapsed() < 130000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
         stop = true;
+        ::close(toPoller);
         // A poll under way needs the event loop to end.
         auto joined = std::async(std::launch::async, [&] {
-            earth.join();
+            ::waitpid(poller, nullptr, 0);
+            reader.join();
             tnc.join();
         });
         while (joined.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
+        int finalPoints = -1;
+        for (const PollRecord& r : records) {
+            polls += 1;
+            documentsServed += r.document;
+            if (r.sentNs < handledNs) {
+                waits.push_back(static_cast<double>(r.answeredNs - r.sentNs) / 1e6);
+            } else if (finalPoints < 0) {
+                finalPoints = r.points;
+            }
+        }
         ::close(tncListener);
         if (shell.GetSession().Store().Count() != static_cast<std::size_t>(stations) ||
-            QByteArray::fromStdString(lastDocument).count("</Point>") != stations) {
+            finalPoints != stations) {
             state.SkipWithError("the last document does not hold every station");
         }
         shell.Shutdown();
@@ -254,11 +346,14 @@ BENCHMARK(BM_FloodOverLoopback)
     ->Args({500000, 5000})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+    ->Iterations(3);
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--poll") == 0) {
+        return PollEvery200Ms(static_cast<quint16>(std::atoi(argv[2])));
+    }
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
