@@ -13,10 +13,11 @@ namespace vireo {
 namespace {
 
 constexpr std::chrono::milliseconds kAcceptRetry{500};
-// What a socket is given of its answer at a time, and holds unsent at most; and what one
-// connection is given in one turn of the event loop at most.
-constexpr std::size_t kChunkBytes = 16 * 1024;
-constexpr std::size_t kTurnBytes = 1024 * 1024;
+// What a socket is given of its answer at a time, and holds unsent at most; and what the
+// connections share in one turn of the event loop, each at least the second.
+constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr std::size_t kTurnBytes = 4 * 1024 * 1024;
+constexpr std::size_t kTurnBytesEach = 1024 * 1024;
 
 }  // namespace
 
@@ -250,6 +251,7 @@ void HttpServer::Pump(Connection& c) {
     const int slot = c.slot;
     const Connection* self = &c;
     const std::string& answer = *c.answer;
+    const std::size_t share = std::max(kTurnBytesEach, kTurnBytes / connections_.size());
     for (std::size_t turn = 0; c.handedOut < answer.size();) {
         const std::size_t n = std::min(kChunkBytes, answer.size() - c.handedOut);
         const qint64 written = c.socket->write(answer.data() + c.handedOut, static_cast<qint64>(n));
@@ -258,7 +260,7 @@ void HttpServer::Pump(Connection& c) {
         pendingBytes_ -= static_cast<std::size_t>(written);
         // Enough for one turn of the event loop: the socket writes what it holds, and asks for
         // more, at its next turn.
-        if ((turn += static_cast<std::size_t>(written)) >= kTurnBytes) break;
+        if ((turn += static_cast<std::size_t>(written)) >= share) break;
         // Straight on to the system while it takes the bytes, rather than a chunk a turn.
         const bool moved = c.socket->flush();
         const auto still = connections_.find(slot);  // a failed write finishes the connection
