@@ -266,10 +266,12 @@ void StationStore::UpdateTrack(Lines::iterator line, const std::string& altitude
             // The first station of an empty list starts the array again at slot 0.
             tracks_.assign(1, Track{});
             slotOwner_.assign(1, line->first);
+            marks_.assign(1, NewMark());
         } else {
             slot = tracks_.size();
             tracks_.emplace_back();
             slotOwner_.push_back(line->first);
+            marks_.push_back(NewMark());
         }
         tracksAllocated_ = true;
         tracks_[slot].push_back(TrackPoint{lon, lat, altitude, now});
@@ -279,7 +281,8 @@ void StationStore::UpdateTrack(Lines::iterator line, const std::string& altitude
         return;
     }
 
-    Track& track = tracks_[static_cast<std::size_t>(entry.slot)];
+    const auto slot = static_cast<std::size_t>(entry.slot);
+    Track& track = tracks_[slot];
     TrackPoint& newest = track.back();
     if (newest.lon == lon && newest.lat == lat) {
         newest.time = now;  // the same position: only confirm it
@@ -287,14 +290,18 @@ void StationStore::UpdateTrack(Lines::iterator line, const std::string& altitude
     }
     const float d = Distance(newest.lat, newest.lon, lat, lon);
     if (d >= kJumpLimit) return;  // taken for a bad report: the track stays as it is
-    if (track.size() >= kMaxTrackPoints) {
-        track.erase(track.begin(), track.begin() + kMaxTrackPoints / 8);
-    }
+    if (track.size() >= kMaxTrackPoints) DropFront(slot, kMaxTrackPoints / 8);
     track.push_back(TrackPoint{lon, lat, altitude, now});
     outcome.pointAppended = true;
     if (!isFollowed || d <= kMoveThreshold) return;
     outcome.restartFollowLock = true;
     outcome.playMoveSound = true;
+}
+
+void StationStore::DropFront(std::size_t slot, std::size_t count) {
+    Track& track = tracks_[slot];
+    track.erase(track.begin(), track.begin() + static_cast<std::ptrdiff_t>(count));
+    marks_[slot].dropped += count;
 }
 
 void StationStore::RemoveLine(Lines::iterator line) {
@@ -310,11 +317,13 @@ void StationStore::RemoveLine(Lines::iterator line) {
         // Keep the slots dense: the highest slot's track moves into the freed one.
         const std::uint64_t owner = slotOwner_[last];
         tracks_[freed] = std::move(tracks_[last]);
+        marks_[freed] = marks_[last];
         slotOwner_[freed] = owner;
         const auto ownerLine = lines_.find(owner);
         if (ownerLine != lines_.end()) ownerLine->second.slot = s;
     }
     tracks_.pop_back();
+    marks_.pop_back();
     slotOwner_.pop_back();
 }
 
@@ -359,7 +368,8 @@ ExpiryOutcome StationStore::ExpireStations(const SettingsRecord& settings,
     }
 
     // Track expiry: cut every point older than TrackTimeout minutes, but never the newest.
-    for (Track& track : tracks_) {
+    for (std::size_t slot = 0; slot < tracks_.size(); ++slot) {
+        const Track& track = tracks_[slot];
         if (track.size() < 2) continue;
         const std::size_t n = track.size() - 1;
         std::size_t k = n + 1;  // none found
@@ -371,7 +381,7 @@ ExpiryOutcome StationStore::ExpireStations(const SettingsRecord& settings,
         }
         if (k > n) continue;
         if (k == n) k = n - 1;
-        track.erase(track.begin(), track.begin() + static_cast<std::ptrdiff_t>(k + 1));
+        DropFront(slot, k + 1);
         outcome.changed = true;
     }
     if (outcome.changed) ++version_;
@@ -419,6 +429,7 @@ std::size_t StationStore::Restore(std::vector<StationEntry> entries, std::vector
         if (slotTaken[s]) {
             renumbered[s] = static_cast<std::int32_t>(tracks_.size());
             tracks_.push_back(std::move(tracks[s]));
+            marks_.push_back(NewMark());
             Track& t = tracks_.back();
             if (t.size() > kMaxTrackPoints) t.erase(t.begin(), t.end() - kMaxTrackPoints);
         }
@@ -443,6 +454,7 @@ void StationStore::Clear() {
     byCall_.clear();
     slotOwner_.clear();
     tracks_.clear();
+    marks_.clear();
     tracksAllocated_ = false;
     ++version_;
 }
@@ -452,8 +464,8 @@ bool StationStore::CutTrack(std::string_view call) {
     if (found == byCall_.end()) return false;
     const StationEntry& entry = lines_.at(found->second);
     if (entry.slot < 0 || static_cast<std::size_t>(entry.slot) >= tracks_.size()) return false;
-    Track& track = tracks_[static_cast<std::size_t>(entry.slot)];
-    if (track.size() > 1) track.erase(track.begin(), track.end() - 1);
+    const auto slot = static_cast<std::size_t>(entry.slot);
+    if (tracks_[slot].size() > 1) DropFront(slot, tracks_[slot].size() - 1);
     ++version_;
     return true;
 }
@@ -483,6 +495,11 @@ const Track& StationStore::TrackOf(const StationEntry& entry) const {
     static const Track kNone;
     if (entry.slot < 0 || static_cast<std::size_t>(entry.slot) >= tracks_.size()) return kNone;
     return tracks_[static_cast<std::size_t>(entry.slot)];
+}
+
+TrackMark StationStore::MarkOf(std::int32_t slot) const {
+    if (slot < 0 || static_cast<std::size_t>(slot) >= marks_.size()) return {};
+    return marks_[static_cast<std::size_t>(slot)];
 }
 
 const StationEntry* StationStore::LineAt(std::size_t index) const {
@@ -524,7 +541,8 @@ bool StationStore::CheckInvariants(std::string* why,
     if (byCall_.size() != lines_.size()) return fail("call index and lines differ in number");
     if (lines_.empty()) return true;
     if (!tracksAllocated_) return fail("lines exist while TracksAllocated is false");
-    if (tracks_.size() != lines_.size() || slotOwner_.size() != tracks_.size()) {
+    if (tracks_.size() != lines_.size() || slotOwner_.size() != tracks_.size() ||
+        marks_.size() != tracks_.size()) {
         return fail("there are " + std::to_string(tracks_.size()) + " slots for " +
                     std::to_string(lines_.size()) + " lines");
     }

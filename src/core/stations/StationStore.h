@@ -118,6 +118,8 @@ class StationStore {
     const Track* TrackOfCall(std::string_view call) const;
 
     const std::vector<Track>& Tracks() const { return tracks_; }
+    // The mark of the track in `slot`; one of id 0 when there is none.
+    TrackMark MarkOf(std::int32_t slot) const;
     // The lines from top to bottom.
     std::vector<StationEntry> Entries() const;
 
@@ -143,11 +145,16 @@ class StationStore {
                      const SettingsRecord& settings, const DerivedSettings& derived, double now,
                      UpdateOutcome& outcome);
     void RemoveLine(Lines::iterator line);
+    // Cuts the first `count` points of the track in `slot`.
+    void DropFront(std::size_t slot, std::size_t count);
+    TrackMark NewMark() { return {++lastTrackId_, 0}; }
 
     Lines lines_;
     std::unordered_map<std::string, std::uint64_t> byCall_;  // Call field -> sequence number
     std::vector<std::uint64_t> slotOwner_;                   // slot -> sequence number of its line
     std::vector<Track> tracks_;
+    std::vector<TrackMark> marks_;  // slot -> the mark of its track
+    std::uint64_t lastTrackId_ = 0;
     std::uint64_t nextSeq_ = 0;
     std::uint64_t version_ = 0;
     bool tracksAllocated_ = false;

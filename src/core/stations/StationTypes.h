@@ -25,6 +25,17 @@ struct TrackPoint {
 
 using Track = std::vector<TrackPoint>;  // oldest point first, newest (current position) last
 
+// Which track this is and how far along: `id` is given when the track starts (never 0) and goes
+// with it from slot to slot; `dropped` counts the points cut from its front since. A track only
+// loses points at the front and gains them at the back (its newest point may get a new time), so
+// the point at index i is the same in every look at a track of one id that shows dropped + i.
+struct TrackMark {
+    std::uint64_t id = 0;
+    std::uint64_t dropped = 0;
+
+    bool operator==(const TrackMark&) const = default;
+};
+
 // One line of the station list with its track slot (-1 while it has none).
 struct StationEntry {
     std::string text;  // exactly kStationLineLength characters

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <map>
 #include <random>
 
 namespace vireo {
@@ -136,6 +137,7 @@ void RunRandom(std::uint32_t seed, int steps) {
     SettingsRecord settings = DefaultSettings("");
     DerivedSettings derived = DeriveSettings(settings);
     double clock = ToOleDate({2026, 12, 5, 23, 10, 0, 0});
+    std::map<std::uint64_t, std::pair<TrackMark, Track>> marked;  // each track as last seen
     for (int step = 0; step < steps; ++step) {
         const LocalDateTime now = FromOleDate(clock);
         const long action = uniform(0, 99);
@@ -182,6 +184,20 @@ void RunRandom(std::uint32_t seed, int steps) {
         ASSERT_EQ(store.Entries(), model.lines) << what;
         ASSERT_EQ(store.Tracks(), model.tracks) << what;
         ASSERT_EQ(store.TracksAllocated(), model.allocated) << what;
+        // A mark's promise: its track shows the points it showed before from the same place on.
+        for (std::int32_t slot = 0; slot < static_cast<std::int32_t>(store.Count()); ++slot) {
+            const TrackMark mark = store.MarkOf(slot);
+            auto& [was, before] = marked[mark.id];
+            const Track& track = store.Tracks()[static_cast<std::size_t>(slot)];
+            ASSERT_GE(mark.dropped, was.dropped) << what;
+            for (std::size_t i = mark.dropped - was.dropped; i < before.size(); ++i) {
+                const TrackPoint& p = track.at(i - (mark.dropped - was.dropped));
+                ASSERT_EQ(std::tie(p.lon, p.lat, p.alt),
+                          std::tie(before[i].lon, before[i].lat, before[i].alt))
+                    << what;
+            }
+            std::tie(was, before) = std::pair(mark, track);
+        }
     }
 }
 
