@@ -1,5 +1,6 @@
 #include "earth/KmlDocument.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -74,6 +75,7 @@ struct StationView {
     std::string_view stamp, call, trimmedCall, course, iconCode;
     double speed = 0;
     const Track* track = nullptr;
+    TrackMark mark;
     const TrackPoint* newest = nullptr;
     bool absolute = false;  // drawn at its altitude
 };
@@ -87,6 +89,7 @@ bool ReadStation(const KmlStation& station, const SettingsRecord& settings, Stat
     view.iconCode = kIconCodeField.Of(station.line);
     view.speed = LeadingNumber(kSpeedField.Of(station.line));
     view.track = station.track;
+    view.mark = station.mark;
     view.newest = &station.track->back();
     view.absolute = settings.UseAltitude && IsStrictNumber(view.newest->alt);
     return true;
@@ -121,6 +124,9 @@ class Builder {
         out_ += " Enjoy APRS mobile stations view!</message></NetworkLinkControl></kml>";
         out_ += kCrLf;
         result_.ok = true;
+        std::sort(
+            result_.tracks.begin(), result_.tracks.end(),
+            [](const KmlTrackText& a, const KmlTrackText& b) { return a.mark.id < b.mark.id; });
         result_.document = std::move(out_);
         return std::move(result_);
     }
@@ -128,6 +134,7 @@ class Builder {
   private:
     KmlBuild Fail() {
         result_.ok = false;
+        result_.tracks.clear();
         out_.clear();
         result_.document = std::move(out_);  // the buffer goes back to the caller
         return std::move(result_);
@@ -297,6 +304,8 @@ class Builder {
                 "<LineString><altitudeMode>clampToGround</altitudeMode><tessellate>1</tessellate>"
                 "<coordinates>";
         }
+        KmlTrackText written{view.mark, track.size(), view.absolute, out_.size(), 0};
+        const std::size_t copied = CopyEarlier(view);
         // Tuples are gathered in a local buffer and appended a few kilobytes at a time.
         constexpr std::size_t kMaxAlt = 64;
         constexpr std::size_t kMaxTuple = 2 * kMaxCoordinateChars + kMaxAlt + 3;
@@ -306,18 +315,18 @@ class Builder {
         // tracks lie apart in memory, and each would otherwise start with a run of cache misses.
         const TrackPoint* next = ahead_ ? ahead_->data() : nullptr;
         const TrackPoint* nextEnd = ahead_ ? next + ahead_->size() : nullptr;
-        for (const TrackPoint& p : track) {
+        for (auto p = track.begin() + static_cast<std::ptrdiff_t>(copied); p != track.end(); ++p) {
             if (next != nextEnd) Prefetch(next++);
             if (end + kMaxTuple > chunk + sizeof chunk) {
                 out_.append(chunk, end);
                 end = chunk;
             }
-            end = FormatCoordinatePair(p.lon, p.lat, end);
+            end = FormatCoordinatePair(p->lon, p->lat, end);
             if (view.absolute) {
                 // A point without a numeric altitude (or an absurdly long one) is written
                 // without one: "---" is no coordinate. A number is digits, sign, point and
                 // exponent only: nothing to escape.
-                const std::string_view alt = TrimBlanks(p.alt);
+                const std::string_view alt = TrimBlanks(p->alt);
                 if (alt.size() <= kMaxAlt && IsStrictNumber(alt)) {
                     *end++ = ',';
                     std::memcpy(end, alt.data(), alt.size());
@@ -327,8 +336,37 @@ class Builder {
             *end++ = ' ';
         }
         out_.append(chunk, end);
+        written.length = out_.size() - written.offset;
+        if (written.mark.id != 0) result_.tracks.push_back(written);
         out_ += kCrLf;
         out_ += "</coordinates></LineString></Placemark>";
+    }
+
+    // Copies the coordinates of the track's first points from the earlier document, as far as
+    // it showed them written the same way; returns how many.
+    std::size_t CopyEarlier(const StationView& view) {
+        const auto& earlier = state_.earlierTracks;
+        const auto found = std::lower_bound(
+            earlier.begin(), earlier.end(), view.mark.id,
+            [](const KmlTrackText& t, std::uint64_t id) { return t.mark.id < id; });
+        if (view.mark.id == 0 || found == earlier.end() || found->mark.id != view.mark.id ||
+            found->absolute != view.absolute || view.mark.dropped < found->mark.dropped ||
+            found->offset + found->length > state_.earlierDocument.size()) {
+            return 0;
+        }
+        // Past the points cut since, one tuple (ended by a blank) each.
+        const std::uint64_t cut = view.mark.dropped - found->mark.dropped;
+        if (cut >= found->points) return 0;
+        std::string_view text = state_.earlierDocument.substr(found->offset, found->length);
+        for (std::uint64_t i = 0; i < cut; ++i) {
+            const std::size_t blank = text.find(' ');
+            if (blank == std::string_view::npos) return 0;
+            text.remove_prefix(blank + 1);
+        }
+        const std::size_t copied = found->points - static_cast<std::size_t>(cut);
+        if (copied > view.track->size()) return 0;
+        out_ += text;
+        return copied;
     }
 
     std::span<const KmlStation> stations_;

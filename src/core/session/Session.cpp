@@ -446,14 +446,15 @@ void Session::BuildDocument(const Moment& now) {
     builtWithFollowLock_ = FollowLockRunning(now);
     std::vector<KmlStation> stations;
     stations.reserve(store_.Count());
-    store_.ForEachTopDown([&](const std::string& line, std::int32_t, const Track& track) {
-        stations.push_back({line, &track});
+    store_.ForEachTopDown([&](const std::string& line, std::int32_t slot, const Track& track) {
+        stations.push_back({line, &track, store_.MarkOf(slot)});
     });
     // The buffer of the answer before last, unless a connection still sends it.
     std::string buffer;
     if (spareAnswer_ && spareAnswer_.use_count() == 1) buffer = std::move(*spareAnswer_);
     spareAnswer_.reset();
-    const KmlState state{builtWithFollowLock_, styleText_, serverUrl_};
+    // Track points the last document showed are copied from it.
+    const KmlState state{builtWithFollowLock_, styleText_, serverUrl_, Document(), answerTracks_};
     KmlBuild build = BuildKml(stations, settings_, derived_, state, std::move(buffer));
     if (build.viewRange) settings_.ViewRange = *build.viewRange;
     if (!build.ok) {
@@ -466,6 +467,7 @@ void Session::BuildDocument(const Moment& now) {
     spareAnswer_ = std::move(answer_);
     answer_ = std::make_shared<std::string>(std::move(build.document));
     answerHeaderSize_ = header.size();
+    answerTracks_ = std::move(build.tracks);
     published_ = true;
 }
 

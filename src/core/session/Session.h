@@ -23,6 +23,7 @@
 
 #include "agwpe/AgwFrame.h"
 #include "aprs/Decode.h"
+#include "earth/KmlDocument.h"
 #include "session/Effects.h"
 #include "settings/Settings.h"
 #include "stations/OleDate.h"
@@ -250,6 +251,7 @@ class Session {
     std::shared_ptr<std::string> answer_;
     std::shared_ptr<std::string> spareAnswer_;
     std::size_t answerHeaderSize_ = 0;
+    std::vector<KmlTrackText> answerTracks_;  // where the answer's document has each track
     // The picture changes with every report, expiry, toggle and follow change; the document is
     // rebuilt only when a poll finds it older than the picture.
     std::uint64_t pictureVersion_ = 0;

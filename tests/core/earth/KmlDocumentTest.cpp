@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 
@@ -34,13 +37,21 @@ struct Sample {
     KmlState state{true, "<Style id=\"CA\"><Icon><href>/icons/car.png</href></Icon></Style>",
                    "http://host:8008"};
 
+    std::vector<TrackMark> marks{{1, 0}, {2, 0}};
+
     Sample() { settings.FollowedCall = "N0CALL-9 "; }
 
-    KmlBuild Build() const {
+    KmlBuild Build(const KmlBuild* earlier = nullptr) const {
         std::vector<KmlStation> stations;
         for (std::size_t i = 0; i < lines.size(); ++i)
-            stations.push_back({lines[i], i < tracks.size() ? &tracks[i] : nullptr});
-        return BuildKml(stations, settings, DeriveSettings(settings), state);
+            stations.push_back({lines[i], i < tracks.size() ? &tracks[i] : nullptr,
+                                i < marks.size() ? marks[i] : TrackMark{}});
+        KmlState withEarlier = state;
+        if (earlier) {
+            withEarlier.earlierDocument = earlier->document;
+            withEarlier.earlierTracks = earlier->tracks;
+        }
+        return BuildKml(stations, settings, DeriveSettings(settings), withEarlier);
     }
 };
 
@@ -92,6 +103,37 @@ TEST(KmlDocumentTest, GoldenDocuments) {
     EXPECT_EQ(Sample().Build().viewRange, "2577");
     for (const char* name : {"followed-elsewhere.kml", "fixed-view.kml"})
         EXPECT_EQ(Goldens()[name].Build().viewRange, std::nullopt) << name;
+}
+
+// With the coordinates of an earlier document copied, the document is the one written afresh,
+// whatever the tracks went through since: points added at the back and cut at the front,
+// altitudes switched off, a new track in a slot, a track cut back to its newest point.
+TEST(KmlDocumentTest, CopiesTrackPointsFromAnEarlierDocument) {
+    Sample s = Goldens()["awkward-followed.kml"];
+    const std::function<void()> changes[] = {
+        [] {},
+        [&] {
+            s.tracks[1].push_back({-72.03f, 49.07f, "12", At(14, 8)});
+        },
+        [&] {
+            s.tracks[1].erase(s.tracks[1].begin(), s.tracks[1].begin() + 2);
+            s.marks[1].dropped += 2;
+            s.tracks[0].push_back({-71.0f, 42.5f, "1300", At(14, 9)});
+        },
+        [&] { s.settings.UseAltitude = false; },
+        [&] { std::tie(s.tracks[0], s.marks[0]) = std::pair(Track{s.tracks[0][1]}, TrackMark{3}); },
+        [&] {
+            s.marks[1].dropped += s.tracks[1].size() - 1;
+            s.tracks[1].erase(s.tracks[1].begin(), s.tracks[1].end() - 1);
+        },
+    };
+    KmlBuild earlier = s.Build();
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        changes[i]();
+        KmlBuild copied = s.Build(&earlier);
+        EXPECT_EQ(copied.document, s.Build().document) << "change " << i;
+        earlier = std::move(copied);
+    }
 }
 
 TEST(KmlDocumentTest, ViewRangeAndFailedBuilds) {
