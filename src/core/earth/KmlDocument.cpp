@@ -146,10 +146,15 @@ class Builder {
             if (station.track) points += station.track->size();
         }
         const std::size_t perStation = kBytesPerStation + 2 * state_.serverUrl.size();
-        // Room for an answer header in front of it too, so the caller can add one in place.
+        // Room for an answer header in front of it too, so the caller can add one in place. A
+        // buffer too small is replaced by one of twice the room, so that a map that grows from
+        // poll to poll does not cost a new buffer, faulted in page by page, at every build; the
+        // pages not written are never touched.
+        const std::size_t wanted = 1024 + 2 * state_.styleText.size() +
+                                   stations_.size() * perStation +
+                                   points * (kBytesPerPoint + (s_.UseAltitude ? 8 : 0));
         const char* old = out_.data();
-        out_.reserve(1024 + 2 * state_.styleText.size() + stations_.size() * perStation +
-                     points * (kBytesPerPoint + (s_.UseAltitude ? 8 : 0)));
+        if (out_.capacity() < wanted) out_.reserve(2 * wanted);
         if (out_.data() != old && out_.capacity() >= kHugeBufferBytes) PreferHugePages(out_);
     }
 
