@@ -29,7 +29,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <future>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
